@@ -1,0 +1,11 @@
+#!/usr/bin/env bash
+# Builds and runs the benchmarks: library operations against OpenCV, and the
+# runner end to end against cp and cat.
+set -euo pipefail
+cd "$(dirname "$0")/.."
+bash scripts/setup.sh --bench
+cmake -S . -B build-bench -DCMAKE_BUILD_TYPE=Release -DZEL_BUILD_BENCH=ON -DZEL_BUILD_TESTS=OFF >/dev/null
+cmake --build build-bench -j "$(nproc)"
+echo "cores: $(nproc)"
+./build-bench/bench/zel_bench "$@"
+python3 bench/runner_bench.py build-bench/zel_toolbox

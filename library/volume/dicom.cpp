@@ -1,0 +1,65 @@
+// Image and DICOM file input and output through the image library, which
+// picks the format from the file name's extension (DICOM through medcon).
+#include <unistd.h>
+
+#include <cstdio>
+#include <stdexcept>
+#include <string>
+
+#include "../dll.h"
+
+namespace {
+
+// A name in the same folder as path, with the same extension, for writing
+// the file before it replaces path.
+std::string temporary_sibling(const std::string& path) {
+  const size_t slash = path.find_last_of('/');
+  const size_t dot = path.find_last_of('.');
+  const bool has_ext = dot != std::string::npos && (slash == std::string::npos || dot > slash + 1);
+  const std::string stem = has_ext ? path.substr(0, dot) : path;
+  const std::string ext = has_ext ? path.substr(dot) : std::string();
+  return stem + ".tmp" + std::to_string(::getpid()) + ext;
+}
+
+// The image library's message with every mention of `from` replaced by `to`.
+std::string reason(const std::exception& e, const std::string& from, const std::string& to) {
+  std::string text = e.what();
+  for (size_t at = 0; !from.empty() && (at = text.find(from, at)) != std::string::npos; at += to.size())
+    text.replace(at, from.size(), to);
+  return text;
+}
+
+}  // namespace
+
+// Loads one image file and keeps its first slice with all channels.
+ZEL_API void DicomOpenFunSingle(CImg<double>& out, const char* path) {
+  if (!path || !*path) throw std::invalid_argument("no file name given");
+  CImg<double> loaded;
+  try {
+    loaded.load(path);
+  } catch (const std::exception& e) {
+    throw std::runtime_error(std::string(path) + ": cannot load: " + e.what());
+  }
+  if (loaded.is_empty()) throw std::runtime_error(std::string(path) + ": the file holds no image");
+  if (loaded.depth() > 1) loaded.slice(0);
+  out.swap(loaded);
+}
+
+// Writes the image to path whole or not at all: the file is written under a
+// temporary name in the same folder and then renamed. An empty image is
+// refused, since it would leave a file that no reader can load.
+ZEL_API void DicomSaveFun(const CImg<double>& in, const char* path) {
+  if (!path || !*path) throw std::invalid_argument("no file name given");
+  if (in.is_empty()) throw std::invalid_argument("cannot save an empty image");
+  const std::string target(path), temp = temporary_sibling(target);
+  try {
+    in.save(temp.c_str());
+  } catch (const std::exception& e) {
+    std::remove(temp.c_str());
+    throw std::runtime_error(target + ": cannot write: " + reason(e, temp, target));
+  }
+  if (std::rename(temp.c_str(), target.c_str()) != 0) {
+    std::remove(temp.c_str());
+    throw std::runtime_error(target + ": cannot write the file");
+  }
+}

@@ -1,0 +1,366 @@
+#include "valuefile.h"
+
+#include <fcntl.h>
+#include <sys/mman.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <algorithm>
+#include <cerrno>
+#include <cmath>
+#include <cstdint>
+#include <cstring>
+#include <new>
+#include <vector>
+
+static_assert(__BYTE_ORDER__ == __ORDER_LITTLE_ENDIAN__,
+              "value files are little-endian; this build reads them in host order");
+
+namespace zel {
+namespace {
+
+// Values move between the file and the image through a buffer of this many
+// doubles (1 MiB: few system calls, and the buffer stays in the second-level
+// cache while it is transposed).
+constexpr size_t kChunk = 128 * 1024;
+constexpr size_t kBandColumns = 32;
+
+std::string errno_text() { return std::strerror(errno); }
+
+class InputFile {
+ public:
+  explicit InputFile(const char* path) : name_(path ? path : "") {
+    do fd_ = ::open(name_.c_str(), O_RDONLY | O_CLOEXEC);
+    while (fd_ < 0 && errno == EINTR);
+    if (fd_ < 0) fail("cannot open: " + errno_text());
+    struct stat st;
+    if (::fstat(fd_, &st) != 0) fail("cannot read: " + errno_text());
+    if (S_ISDIR(st.st_mode)) fail("is a folder, not a value file");
+    if (S_ISREG(st.st_mode)) size_ = static_cast<unsigned long long>(st.st_size);
+  }
+  ~InputFile() {
+    if (fd_ >= 0) ::close(fd_);
+  }
+  InputFile(const InputFile&) = delete;
+  InputFile& operator=(const InputFile&) = delete;
+
+  [[noreturn]] void fail(const std::string& problem) const { throw ValueFileError(name_, problem); }
+
+  // Fails unless the file holds at least 16 header bytes plus `values`
+  // doubles. Known up front for regular files; pipes fail on the short read.
+  void require_values(unsigned long long values, const char* what) const {
+    if (size_ == kUnknown) return;
+    const unsigned long long present = size_ < 16 ? 0 : (size_ - 16) / 8;
+    if (size_ < 16 || present < values)
+      fail(std::string("file is shorter than ") + what + ": " + std::to_string(values) +
+           " values needed, " + std::to_string(present) + " present");
+  }
+
+  void read_exact(void* dst, size_t bytes, const char* what) {
+    char* p = static_cast<char*>(dst);
+    while (bytes > 0) {
+      const ssize_t got = ::read(fd_, p, std::min<size_t>(bytes, size_t(1) << 30));
+      if (got < 0 && errno == EINTR) continue;
+      if (got < 0) fail("cannot read: " + errno_text());
+      if (got == 0) fail(std::string("file is shorter than ") + what);
+      p += got;
+      bytes -= static_cast<size_t>(got);
+    }
+  }
+
+  void read_header(int32_t h[4]) {
+    if (size_ != kUnknown && size_ < 16) fail("file is shorter than the 16-byte header");
+    read_exact(h, 16, "the 16-byte header");
+  }
+  void read_doubles(double* dst, size_t n, const char* what) { read_exact(dst, n * sizeof(double), what); }
+  bool size_known() const { return size_ != kUnknown; }
+
+ private:
+  static constexpr unsigned long long kUnknown = ~0ull;
+  std::string name_;
+  int fd_ = -1;
+  unsigned long long size_ = kUnknown;
+};
+
+// Product of the counts, or an error when one is negative or the product
+// exceeds what a value file may hold.
+unsigned long long element_count(const InputFile& f, std::initializer_list<int32_t> counts) {
+  for (int32_t c : counts)
+    if (c < 0) f.fail("negative count in header");
+  unsigned long long n = 1;
+  for (int32_t c : counts) {
+    if (c == 0) return 0;
+    n *= static_cast<unsigned long long>(c);
+    if (n > kMaxElements)
+      f.fail("header announces more elements than a value file can hold (at most " +
+             std::to_string(kMaxElements) + ")");
+  }
+  return n;
+}
+
+// dst[y * dst_stride + x] = src[x * src_stride + y] for x < cols, y < rows,
+// in square tiles that stay in the first-level cache.
+void transpose(const double* src, size_t src_stride, double* dst, size_t dst_stride, size_t cols,
+               size_t rows) {
+  constexpr size_t kTile = 16;
+  for (size_t y0 = 0; y0 < rows; y0 += kTile) {
+    const size_t y1 = std::min(rows, y0 + kTile);
+    for (size_t x0 = 0; x0 < cols; x0 += kTile) {
+      const size_t x1 = std::min(cols, x0 + kTile);
+      for (size_t y = y0; y < y1; ++y)
+        for (size_t x = x0; x < x1; ++x) dst[y * dst_stride + x] = src[x * src_stride + y];
+    }
+  }
+}
+
+// Columns that one transfer carries: as many as fit in the buffer, at most
+// kBandColumns so that a band of the plane stays small.
+size_t band_columns(size_t h) { return std::min(kBandColumns, kChunk / h); }
+
+// Reads one plane stored column by column (row index fastest) into `plane`,
+// which is stored row by row (column index fastest).
+void read_plane(InputFile& f, double* plane, size_t w, size_t h, std::vector<double>& buf) {
+  const char* what = "its header announces";
+  if (w == 1 || h == 1) {  // both orders coincide
+    f.read_doubles(plane, w * h, what);
+    return;
+  }
+  if (h <= kChunk) {
+    const size_t cols = band_columns(h);
+    for (size_t x0 = 0; x0 < w; x0 += cols) {
+      const size_t k = std::min(cols, w - x0);
+      f.read_doubles(buf.data(), k * h, what);
+      transpose(buf.data(), h, plane + x0, w, k, h);
+    }
+    return;
+  }
+  for (size_t x = 0; x < w; ++x)  // very tall planes: one column in pieces
+    for (size_t y0 = 0; y0 < h; y0 += kChunk) {
+      const size_t k = std::min(kChunk, h - y0);
+      f.read_doubles(buf.data(), k, what);
+      for (size_t i = 0; i < k; ++i) plane[(y0 + i) * w + x] = buf[i];
+    }
+}
+
+void write_plane(PendingFile& f, const double* plane, size_t w, size_t h, std::vector<double>& buf) {
+  if (w == 1 || h == 1) {
+    f.write(plane, w * h * sizeof(double));
+    return;
+  }
+  if (h <= kChunk) {
+    const size_t cols = band_columns(h);
+    for (size_t x0 = 0; x0 < w; x0 += cols) {
+      const size_t k = std::min(cols, w - x0);
+      transpose(plane + x0, w, buf.data(), h, h, k);
+      f.write(buf.data(), k * h * sizeof(double));
+    }
+    return;
+  }
+  for (size_t x = 0; x < w; ++x)
+    for (size_t y0 = 0; y0 < h; y0 += kChunk) {
+      const size_t k = std::min(kChunk, h - y0);
+      for (size_t i = 0; i < k; ++i) buf[i] = plane[(y0 + i) * w + x];
+      f.write(buf.data(), k * sizeof(double));
+    }
+}
+
+void write_header(PendingFile& f, int32_t sy, int32_t sx, int32_t sv, int32_t sz) {
+  const int32_t h[4] = {sy, sx, sv, sz};
+  f.write(h, sizeof h);
+}
+
+// Reads the first n values after an ignored header.
+template <size_t N>
+void read_small_value(const char* path, double (&v)[N], const char* kind) {
+  InputFile f(path);
+  f.require_values(N, kind);
+  int32_t h[4];
+  f.read_header(h);
+  f.read_doubles(v, N, kind);
+}
+
+// A coordinate value truncated toward zero, saturated to the int range so
+// that a far-away position stays far away instead of wrapping.
+int to_coordinate(double v, const char* path) {
+  if (std::isnan(v)) throw ValueFileError(path, "coordinate is not a number");
+  if (v >= 2147483647.0) return 2147483647;
+  if (v <= -2147483648.0) return -2147483647 - 1;
+  return static_cast<int>(v);
+}
+
+}  // namespace
+
+namespace {
+
+struct ImageHeader {
+  int32_t sy, sx, sv, sz;  // rows, columns, channels, slices
+  unsigned long long count;
+};
+
+// Reads and checks the header of an image file: no negative count, no more
+// elements than a file may hold, and (for a regular file) all of them present.
+ImageHeader read_image_header(InputFile& f) {
+  int32_t h[4];
+  f.read_header(h);
+  const ImageHeader head{h[0], h[1], h[2], h[3], element_count(f, {h[0], h[1], h[2], h[3]})};
+  f.require_values(head.count, "its header announces");
+  return head;
+}
+
+}  // namespace
+
+ImageSizes::ImageSizes(const char* path) {
+  InputFile f(path);
+  const ImageHeader head = read_image_header(f);
+  if (head.count == 0) return;
+  if (!f.size_known()) {  // a pipe: its length shows only by reading it
+    img_ = GetImage(path);
+    return;
+  }
+  bytes_ = head.count * sizeof(double);
+  mapping_ = ::mmap(nullptr, bytes_, PROT_READ, MAP_PRIVATE | MAP_ANONYMOUS | MAP_NORESERVE, -1, 0);
+  if (mapping_ == MAP_FAILED) {
+    mapping_ = nullptr;
+    f.fail("cannot map the " + std::to_string(head.count) + " values its header announces");
+  }
+  img_.assign(static_cast<const double*>(mapping_), head.sx, head.sy, head.sz, head.sv, true);
+}
+
+ImageSizes::~ImageSizes() {
+  img_.assign();  // drop the shared view before its memory goes
+  if (mapping_) ::munmap(mapping_, bytes_);
+}
+
+CImg<double> GetImage(const char* path) {
+  InputFile f(path);
+  const ImageHeader head = read_image_header(f);
+  const int32_t sy = head.sy, sx = head.sx, sv = head.sv, sz = head.sz;
+  const unsigned long long n = head.count;
+  if (n == 0) return CImg<double>();
+  CImg<double> img;
+  try {
+    img.assign(sx, sy, sz, sv);
+  } catch (const std::exception&) {
+    f.fail("cannot allocate the " + std::to_string(n) + " values its header announces");
+  }
+  std::vector<double> buf(kChunk);
+  const size_t w = static_cast<size_t>(sx), hh = static_cast<size_t>(sy);
+  for (int32_t z = 0; z < sz; ++z)
+    for (int32_t v = 0; v < sv; ++v)
+      read_plane(f, img.data(0, 0, z, v), w, hh, buf);
+  return img;
+}
+
+ConvArray GetArray(const char* path) {
+  InputFile f(path);
+  int32_t h[4];
+  f.read_header(h);
+  const int32_t rows = h[0], cols = h[1], planes = h[2];  // h[3] is not used
+  const unsigned long long n = element_count(f, {rows, cols, planes});
+  f.require_values(n, "its header announces");
+  ConvArray arr;
+  arr.setSize(rows, cols);
+  if (n == 0) return arr;
+  // Every plane is read in turn and overwrites the one before: the last wins.
+  std::vector<double> plane(static_cast<size_t>(rows) * static_cast<size_t>(cols));
+  for (int32_t k = 0; k < planes; ++k) f.read_doubles(plane.data(), plane.size(), "its header announces");
+  for (int32_t x = 0; x < cols; ++x)  // row index fastest
+    for (int32_t y = 0; y < rows; ++y) arr.data[y][x] = plane[static_cast<size_t>(x) * rows + y];
+  return arr;
+}
+
+CoOrdinate GetCoOrd(const char* path) {
+  double v[2];
+  read_small_value(path, v, "a coordinate (two values)");
+  return CoOrdinate(to_coordinate(v[0], path), to_coordinate(v[1], path));
+}
+
+RGBTriplet GetRGBTrip(const char* path) {
+  double v[3];
+  read_small_value(path, v, "a colour (three values)");
+  // Each component truncated toward zero and kept as a double.
+  return RGBTriplet(std::trunc(v[0]), std::trunc(v[1]), std::trunc(v[2]));
+}
+
+double GetNumber(const char* path) {
+  double v[1];
+  read_small_value(path, v, "a number (one value)");
+  return v[0];
+}
+
+// ---- Writing ---------------------------------------------------------------
+
+PendingFile::PendingFile(const std::string& target) : target_(target) {
+  for (int attempt = 0; fd_ < 0; ++attempt) {
+    temp_ = target_ + ".tmp" + std::to_string(::getpid()) + "_" + std::to_string(attempt);
+    fd_ = ::open(temp_.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
+    if (fd_ < 0 && (errno != EEXIST || attempt > 100))
+      throw ValueFileError(target_, "cannot create: " + errno_text());
+  }
+}
+
+PendingFile::~PendingFile() {
+  if (fd_ >= 0) ::close(fd_);
+  if (!committed_) ::unlink(temp_.c_str());
+}
+
+void PendingFile::write(const void* bytes, size_t n) {
+  const char* p = static_cast<const char*>(bytes);
+  while (n > 0) {
+    const ssize_t put = ::write(fd_, p, std::min<size_t>(n, size_t(1) << 30));
+    if (put < 0 && errno == EINTR) continue;
+    if (put <= 0) throw ValueFileError(target_, "cannot write: " + errno_text());
+    p += put;
+    n -= static_cast<size_t>(put);
+  }
+}
+
+void PendingFile::finish() {
+  const int fd = fd_;
+  fd_ = -1;
+  if (::close(fd) != 0) throw ValueFileError(target_, "cannot write: " + errno_text());
+}
+
+void PendingFile::commit() {
+  if (fd_ >= 0) finish();
+  if (::rename(temp_.c_str(), target_.c_str()) != 0)
+    throw ValueFileError(target_, "cannot replace: " + errno_text());
+  committed_ = true;
+}
+
+void WriteImage(PendingFile& file, const CImg<double>& img) {
+  const size_t w = img.width(), h = img.height();
+  if (img.is_empty()) {
+    write_header(file, 0, 0, 0, 0);
+    return;
+  }
+  write_header(file, img.height(), img.width(), img.spectrum(), img.depth());
+  std::vector<double> buf(kChunk);
+  for (int z = 0; z < img.depth(); ++z)
+    for (int v = 0; v < img.spectrum(); ++v) write_plane(file, img.data(0, 0, z, v), w, h, buf);
+}
+
+void WriteArray(PendingFile& file, const ConvArray& arr) {
+  const int rows = std::max(arr.getRows(), 0), cols = std::max(arr.getCols(), 0);
+  write_header(file, rows, cols, 1, 1);
+  for (int y = 0; y < rows; ++y) file.write(arr.data[y], sizeof(double) * static_cast<size_t>(cols));
+}
+
+void WriteNumber(PendingFile& file, double num) {
+  write_header(file, 1, 1, 1, 1);
+  file.write(&num, sizeof num);
+}
+
+void WriteCoOrd(PendingFile& file, const CoOrdinate& p) {
+  write_header(file, 2, 1, 1, 1);
+  const double v[2] = {static_cast<double>(p.getX()), static_cast<double>(p.getY())};
+  file.write(v, sizeof v);
+}
+
+void WriteRGBTrip(PendingFile& file, const RGBTriplet& col) {
+  write_header(file, 3, 1, 1, 1);
+  const double v[3] = {col.getR(), col.getG(), col.getB()};
+  file.write(v, sizeof v);
+}
+
+}  // namespace zel

@@ -1,0 +1,93 @@
+// Value files: the binary format of every value that enters or leaves the
+// runner. A 16-byte header of four little-endian int32 counts (rows,
+// columns, channels, slices) followed by the values as little-endian
+// doubles. Images are stored plane by plane (slice, then channel) and, inside
+// a plane, column by column with the row index fastest. Arrays are written
+// row by row but read column by column (see GetArray).
+#pragma once
+
+#include <stdexcept>
+#include <string>
+
+#include "datatypes.h"
+#include "image.h"
+
+namespace zel {
+
+// A value file that cannot be read or written: what() is
+// "<file name>: <problem>".
+class ValueFileError : public std::runtime_error {
+ public:
+  ValueFileError(const std::string& file, const std::string& problem)
+      : std::runtime_error(file + ": " + problem) {}
+};
+
+// The largest element count an image or array file may announce: counts are
+// formed in 32-bit arithmetic by the files' producers.
+constexpr unsigned long long kMaxElements = 0xFFFFFFFFull;
+
+// Readers. Each throws ValueFileError when the file cannot be opened, is
+// shorter than its header (or kind) needs, has a negative count or announces
+// more elements than kMaxElements; std::bad_alloc when the values do not fit
+// in memory. The header of a number, coordinate or colour file is ignored.
+CImg<double> GetImage(const char* path);
+
+// For commands that use only an image's sizes: the file is checked exactly
+// as GetImage checks it, but its pixels are not loaded. The image is shared
+// over a read-only mapping of zeros that takes no memory until read; the
+// mapping lives as long as this object.
+class ImageSizes {
+ public:
+  explicit ImageSizes(const char* path);
+  ~ImageSizes();
+  ImageSizes(const ImageSizes&) = delete;
+  ImageSizes& operator=(const ImageSizes&) = delete;
+  const CImg<double>& image() const { return img_; }
+
+ private:
+  CImg<double> img_;
+  void* mapping_ = nullptr;
+  size_t bytes_ = 0;
+};
+ConvArray GetArray(const char* path);        // sy rows, sx columns; the last of sv planes
+CoOrdinate GetCoOrd(const char* path);       // two values, truncated toward zero
+RGBTriplet GetRGBTrip(const char* path);     // three values, truncated toward zero
+double GetNumber(const char* path);          // one value, unchanged
+
+// An output file under construction: created under a temporary name in the
+// target's folder and renamed onto the target by commit(), so that a reader
+// never sees a half-written file. Destroyed uncommitted, it removes itself.
+class PendingFile {
+ public:
+  explicit PendingFile(const std::string& target);
+  ~PendingFile();
+  PendingFile(const PendingFile&) = delete;
+  PendingFile& operator=(const PendingFile&) = delete;
+
+  void write(const void* bytes, size_t n);  // throws ValueFileError
+  void finish();                            // closes the file; throws on a failed close
+  void commit();                            // renames onto the target; throws on failure
+
+ private:
+  std::string target_, temp_;
+  int fd_ = -1;
+  bool committed_ = false;
+};
+
+// Writers: each writes one value file into a PendingFile.
+void WriteImage(PendingFile& file, const CImg<double>& img);
+void WriteArray(PendingFile& file, const ConvArray& arr);
+void WriteNumber(PendingFile& file, double num);
+void WriteCoOrd(PendingFile& file, const CoOrdinate& p);
+void WriteRGBTrip(PendingFile& file, const RGBTriplet& col);
+
+// Convenience: write one value file at path, whole or not at all.
+template <class Writer, class Value>
+void WriteValueFile(const std::string& path, Writer writer, const Value& v) {
+  PendingFile file(path);
+  writer(file, v);
+  file.finish();
+  file.commit();
+}
+
+}  // namespace zel

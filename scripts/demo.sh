@@ -1,0 +1,51 @@
+#!/usr/bin/env bash
+# Builds the toolbox and runs a short pipeline of zel_toolbox commands on the
+# picture demo/shapes.png, each step reading the result file of the one
+# before. The final picture is written to demo-output/result.png.
+set -euo pipefail
+root=$(cd "$(dirname "$0")/.." && pwd)
+cd "$root"
+bash scripts/setup.sh
+cmake -S . -B build -DCMAKE_BUILD_TYPE=Release >/dev/null
+cmake --build build -j "$(nproc)" --target zel_toolbox >/dev/null
+
+tool="$root/build/zel_toolbox"
+vf="$root/scripts/valuefile.py"
+out="$root/demo-output"
+rm -rf "$out"
+mkdir -p "$out"
+cd "$out"
+
+# run <keep as> <command> <inputs...>: runs one command, prints it and its
+# result, and keeps the result file under a name of its own.
+run() {
+  local keep=$1; shift
+  local printed
+  printed=$("$tool" "$@")
+  printf '%-44s -> %s\n' "$*" "$printed"
+  if [[ -n "$keep" ]]; then
+    mv temp_out_kq_matfile0.kqmat "$keep"
+    printf '%-44s    %s: %s\n' "" "$keep" "$(python3 "$vf" show "$keep")"
+  fi
+}
+
+python3 "$vf" coord corner1 20 20
+python3 "$vf" coord corner2 299 219
+python3 "$vf" colour white 255 255 255
+python3 "$vf" number thickness 4
+python3 "$vf" number angle 30
+python3 "$vf" coord probe 80 90
+
+run picture   DICOMReadSingle "$root/demo/shapes.png"
+run width     GetWidth picture
+run height    GetHeight picture
+run channels  GetChannels picture
+run pixel     GetPixel picture probe
+run first     FWP picture
+run centres   Centroid picture
+run boxed     DrawBox picture corner1 corner2 white thickness
+run rotated   RotateImg boxed angle
+run halved    HalveSize rotated
+run turned    Rotatep90 halved
+run ""        DICOMSave turned "$out/result.png"
+echo "demo: wrote $out/result.png"
