@@ -33,6 +33,27 @@ ZEL_API void MaskImgFun(const CImg<double>& in, CImg<double>& out, int n);
 ZEL_API void Point2CrossFun(const CImg<double>& in, CImg<double>& out);
 ZEL_API void Point2SquareFun(const CImg<double>& in, CImg<double>& out);
 
+// ---- Image basics: measurements -------------------------------------------
+ZEL_API int EulerNumFun(const CImg<double>& in);
+ZEL_API int WhitePixelCounterFun(const CImg<double>& in);
+
+// ---- Image basics: point thresholds ---------------------------------------
+ZEL_API void ThresholdFun(const CImg<double>& in, CImg<double>& out, int threshold);
+ZEL_API void MidThresholdFun(const CImg<double>& in, CImg<double>& out);
+ZEL_API void DoubleThresholdFun(const CImg<double>& in, CImg<double>& out, int low, int high);
+
+// ---- Image basics: arithmetic and logic -----------------------------------
+ZEL_API void AddImgFun(const CImg<double>& a, const CImg<double>& b, CImg<double>& out);
+ZEL_API void AndImgFun(const CImg<double>& a, const CImg<double>& b, CImg<double>& out);
+ZEL_API void DivideImgFun(const CImg<double>& a, const CImg<double>& b, CImg<double>& out);
+ZEL_API void MaximumImgFun(const CImg<double>& a, const CImg<double>& b, CImg<double>& out);
+ZEL_API void MinimumImgFun(const CImg<double>& a, const CImg<double>& b, CImg<double>& out);
+ZEL_API void MultiplyImgFun(const CImg<double>& a, const CImg<double>& b, CImg<double>& out);
+ZEL_API void OrImgFun(const CImg<double>& a, const CImg<double>& b, CImg<double>& out);
+ZEL_API void NotImgFun(const CImg<double>& in, CImg<double>& out);
+ZEL_API void SubtractImgFun(const CImg<double>& a, const CImg<double>& b, CImg<double>& out);
+ZEL_API void XorImgFun(const CImg<double>& a, const CImg<double>& b, CImg<double>& out);
+
 // ---- Image basics: geometry -----------------------------------------------
 ZEL_API void DoubleImgSizeFun(const CImg<double>& in, CImg<double>& out);
 ZEL_API void HalveImgSizeFun(const CImg<double>& in, CImg<double>& out);
@@ -41,10 +62,61 @@ ZEL_API void RotateMinus90ImgFun(const CImg<double>& in, CImg<double>& out);
 ZEL_API void RotatePlus90ImgFun(const CImg<double>& in, CImg<double>& out);
 ZEL_API void ScaleImgFun(const CImg<double>& in, CImg<double>& out, int newWidth, int newHeight);
 
+// ---- Filtering and feature detection: smoothing and neighbourhood filters -
+ZEL_API void AdaptiveSmoothFun(const CImg<double>& in, CImg<double>& out, int iterations,
+                               double varianceThreshold, double scale);
+ZEL_API void ConvolutionFun(const CImg<double>& in, CImg<double>& out, ConvArray kernel);
+ZEL_API void DiffusionFun(const CImg<double>& in, CImg<double>& out, double scale, int iterations);
+ZEL_API void GaussFun(const CImg<double>& in, CImg<double>& out, double sigma);
+ZEL_API void LargestIntensityNeighbourFun(const CImg<double>& in, CImg<double>& out);
+ZEL_API void LowPassFun(const CImg<double>& in, CImg<double>& out);
+ZEL_API void MedianFun(const CImg<double>& in, CImg<double>& out);
+ZEL_API void MidpointFun(const CImg<double>& in, CImg<double>& out);
+ZEL_API void RectangularAverageFilterFun(const CImg<double>& in, CImg<double>& out, int r);
+ZEL_API void SharpenFun(const CImg<double>& in, CImg<double>& out);
+ZEL_API void SmallestIntensityNeighbourFun(const CImg<double>& in, CImg<double>& out);
+ZEL_API void ZeroCrossingsDetectorFun(const CImg<double>& in, CImg<double>& out);
+
+// ---- Filtering and feature detection: edges and features ------------------
+ZEL_API void CannyFun(const CImg<double>& in, CImg<double>& edges, CImg<double>& directions, double sigma,
+                      int low, int high);
+ZEL_API void FreiChenFun(const CImg<double>& in, CImg<double>& out);
+ZEL_API void IntensityGradientDirectionFun(const CImg<double>& in, CImg<double>& out);
+ZEL_API void LaplacianFun(const CImg<double>& in, CImg<double>& out, int connectivity);
+ZEL_API void NonMaximaFun(const CImg<double>& in, CImg<double>& out);
+ZEL_API void PrewittFun(const CImg<double>& in, CImg<double>& out);
+ZEL_API void RobertsFun(const CImg<double>& in, CImg<double>& out);
+ZEL_API void SobelFun(const CImg<double>& in, CImg<double>& out);
+ZEL_API void SusanDetectorFun(const CImg<double>& in, CImg<double>& out, int threshold, int unused);
+
 // ---- Morphology and shape analysis: labelling and blobs -------------------
 ZEL_API void LabellerFun(const CImg<double>& in, CImg<double>& out);
 ZEL_API void CentroidFun(const CImg<double>& in, CImg<double>& out);
 ZEL_API void Centroid16Fun(const CImg<double>& in, CImg<double>& out);
+ZEL_API int CountWhiteBlobsFun(const CImg<double>& in);
+ZEL_API void BiggestBlobFun(const CImg<double>& in, CImg<double>& out);
+ZEL_API void SmallestBlobFun(const CImg<double>& in, CImg<double>& out);
+ZEL_API void LabelByAreaFun(const CImg<double>& in, CImg<double>& out);
+ZEL_API void BlobFillFun(const CImg<double>& in, CImg<double>& out);
+ZEL_API void IsolateHolesFun(const CImg<double>& in, CImg<double>& out);
+ZEL_API void IsolateBaysFun(const CImg<double>& in, CImg<double>& out);
+ZEL_API void BoundingBoxFun(const CImg<double>& in, CImg<double>& out);
+ZEL_API void FillBoundingBoxFun(const CImg<double>& in, CImg<double>& out);
+
+// ---- Morphology and shape analysis: shape --------------------------------
+ZEL_API void ConnectivityFun(const CImg<double>& in, CImg<double>& out);
+ZEL_API void ConvexHullFun(const CImg<double>& in, CImg<double>& out);
+ZEL_API void FilledConvexHullFun(const CImg<double>& in, CImg<double>& out);
+ZEL_API void CrackDetectorFun(const CImg<double>& in, CImg<double>& out);
+
+// ---- Morphology and shape analysis: thinning and skeleton features --------
+ZEL_API void DOLPSFun(CImg<double>& in, CImg<double>& out);
+ZEL_API void BinaryBorderFun(const CImg<double>& in, CImg<double>& out);
+ZEL_API void CornerPointDetectorFun(const CImg<double>& in, CImg<double>& out);
+ZEL_API void ThinImgFun(const CImg<double>& in, CImg<double>& out, int iterations);
+ZEL_API void FullThinFun(const CImg<double>& in, CImg<double>& out);
+ZEL_API void JunctionDetectorFun(const CImg<double>& in, CImg<double>& out);
+ZEL_API void LimbEndDetectorFun(const CImg<double>& in, CImg<double>& out);
 
 // ---- Volumes and DICOM: file input and output -----------------------------
 ZEL_API void DicomOpenFunSingle(CImg<double>& out, const char* path);

@@ -1,0 +1,15 @@
+// The rows of the command families; command_table() (protocol.h) joins them.
+#pragma once
+
+#include <vector>
+
+#include "protocol.h"
+
+namespace zel {
+
+std::vector<Command> basics_rows();      // rows_basics.cpp
+std::vector<Command> blob_rows();        // rows_blobs.cpp
+std::vector<Command> arithmetic_rows();  // rows_arithmetic.cpp
+std::vector<Command> filter_rows();      // rows_filters.cpp
+
+}  // namespace zel
