@@ -37,7 +37,23 @@ ZEL_API void Point2SquareFun(const CImg<double>& in, CImg<double>& out);
 ZEL_API int EulerNumFun(const CImg<double>& in);
 ZEL_API int WhitePixelCounterFun(const CImg<double>& in);
 
+ZEL_API double AverageIntensityFun(const CImg<double>& in);
+ZEL_API double EntropyCalcFun(const CImg<double>& in);
+ZEL_API int HighestGreyFun(const CImg<double>& in);
+ZEL_API double KurtosisCalcFun(const CImg<double>& in);
+ZEL_API int LowestGreyFun(const CImg<double>& in);
+ZEL_API double MSECalcFun(const CImg<double>& a, const CImg<double>& b);
+ZEL_API double SkewCalcFun(const CImg<double>& in);
+ZEL_API double STDCalcFun(const CImg<double>& in);
+ZEL_API double VarianceCalcFun(const CImg<double>& in);
+ZEL_API void CoOcMatGenFun(const CImg<double>& in, CImg<double>& out);
+ZEL_API double CoHomogFun(const CImg<double>& in);
+ZEL_API double CoEntropyFun(const CImg<double>& in);
+ZEL_API double CoEnergyFun(const CImg<double>& in);
+ZEL_API double CoContrastFun(const CImg<double>& in);
+
 // ---- Image basics: point thresholds ---------------------------------------
+ZEL_API int EntropicThresholdFun(const CImg<double>& in);
 ZEL_API void ThresholdFun(const CImg<double>& in, CImg<double>& out, int threshold);
 ZEL_API void MidThresholdFun(const CImg<double>& in, CImg<double>& out);
 ZEL_API void DoubleThresholdFun(const CImg<double>& in, CImg<double>& out, int low, int high);
@@ -89,6 +105,65 @@ ZEL_API void RobertsFun(const CImg<double>& in, CImg<double>& out);
 ZEL_API void SobelFun(const CImg<double>& in, CImg<double>& out);
 ZEL_API void SusanDetectorFun(const CImg<double>& in, CImg<double>& out, int threshold, int unused);
 
+// ---- Enhancement, thresholding and segmentation ---------------------------
+ZEL_API void LocalEqualisation3x3Fun(const CImg<double>& in, CImg<double>& out);
+ZEL_API void LocalEqualisation5x5Fun(const CImg<double>& in, CImg<double>& out);
+ZEL_API void WatershedFun(const CImg<double>& in, CImg<double>& labels, CImg<double>& bounds);
+ZEL_API void AdditiveNoiseFun(const CImg<double>& in, CImg<double>& out, int amplitude);
+ZEL_API void GaussianNoiseFun(const CImg<double>& in, CImg<double>& out, double sigma);
+ZEL_API void PoissonNoiseFun(const CImg<double>& in, CImg<double>& out, double mean);
+ZEL_API void RayleighNoiseFun(const CImg<double>& in, CImg<double>& out, double scale);
+ZEL_API void SaltPepperNoiseFun(const CImg<double>& in, CImg<double>& out, double probability);
+ZEL_API void IntegrateColsFun(const CImg<double>& in, CImg<double>& out);
+ZEL_API void IntegrateRowsFun(const CImg<double>& in, CImg<double>& out);
+ZEL_API void L2RSumFun(const CImg<double>& in, CImg<double>& out);
+ZEL_API void B2TWashFun(const CImg<double>& in, CImg<double>& out);
+ZEL_API void T2BWashFun(const CImg<double>& in, CImg<double>& out);
+ZEL_API void L2RWashFun(const CImg<double>& in, CImg<double>& out);
+ZEL_API void R2LWashFun(const CImg<double>& in, CImg<double>& out);
+ZEL_API void HistEqualiserFun(const CImg<double>& in, CImg<double>& out);
+ZEL_API void IntensityRangeEnhancerFun(const CImg<double>& in, CImg<double>& out);
+ZEL_API void IntensityRangeStretcherFun(const CImg<double>& in, CImg<double>& out, int low, int high);
+ZEL_API void ExponentialLutFun(const CImg<double>& in, CImg<double>& out);
+ZEL_API void InverseLutFun(const CImg<double>& in, CImg<double>& out);
+ZEL_API void LogarithmLutFun(const CImg<double>& in, CImg<double>& out);
+ZEL_API void PowerLutFun(const CImg<double>& in, CImg<double>& out, double gamma);
+ZEL_API void SquareLutFun(const CImg<double>& in, CImg<double>& out);
+ZEL_API void GSCapThresholdFun(const CImg<double>& in, CImg<double>& out, int threshold);
+ZEL_API void AdaptiveThreshold3x3Fun(const CImg<double>& in, CImg<double>& out, int offset);
+ZEL_API void AdaptiveThreshold5x5Fun(const CImg<double>& in, CImg<double>& out, int offset);
+ZEL_API void TripleThresholdFun(const CImg<double>& in, CImg<double>& out, int low, int high);
+ZEL_API void BinGreyFun(const CImg<double>& in, CImg<double>& out, int grey);
+
+// ---- Morphology and shape analysis: grey and binary morphology ------------
+ZEL_API void DilationFun(const CImg<double>& in, CImg<double>& out, int conn);
+ZEL_API void ErosionFun(const CImg<double>& in, CImg<double>& out, int conn);
+ZEL_API void DilationNxNFun(const CImg<double>& in, CImg<double>& out, ConvArray se);
+ZEL_API void ErosionNxNFun(const CImg<double>& in, CImg<double>& out, ConvArray se);
+ZEL_API void BeucherGradientFun(const CImg<double>& in, CImg<double>& out, int conn);
+ZEL_API void CloseFun(const CImg<double>& in, CImg<double>& out, int conn);
+ZEL_API void CloseNxNFun(const CImg<double>& in, CImg<double>& out, ConvArray se);
+ZEL_API void OpenFun(const CImg<double>& in, CImg<double>& out, int conn);
+ZEL_API void OpenNxNFun(const CImg<double>& in, CImg<double>& out, ConvArray se);
+ZEL_API void HitAndMissFun(const CImg<double>& in, CImg<double>& out, ConvArray hit, ConvArray miss);
+ZEL_API void MorphTopHatFun(const CImg<double>& in, CImg<double>& out, int conn);
+ZEL_API void MorphValleyFun(const CImg<double>& in, CImg<double>& out, int conn);
+ZEL_API void ReconByDilationFun(const CImg<double>& mask, const CImg<double>& marker, CImg<double>& out,
+                                CImg<double>& residue, int conn);
+ZEL_API void DBLTFun(const CImg<double>& in, CImg<double>& out, CImg<double>& seed, CImg<double>& region,
+                     int t1, int t2);
+ZEL_API void RemIsoFun(const CImg<double>& in, CImg<double>& out);
+
+// ---- Morphology and shape analysis: skeletons and distances ---------------
+ZEL_API void MedialAxisFun(const CImg<double>& in, CImg<double>& out);
+ZEL_API void L2RDistTransformFun(const CImg<double>& in, CImg<double>& out);
+ZEL_API void R2LDistTransformFun(const CImg<double>& in, CImg<double>& out);
+ZEL_API void T2BDistTransformFun(const CImg<double>& in, CImg<double>& out);
+ZEL_API void B2TDistTransformFun(const CImg<double>& in, CImg<double>& out);
+ZEL_API void DistanceTransform3x3Fun(const CImg<double>& in, CImg<double>& out);
+ZEL_API void DistanceTransform5x5Fun(const CImg<double>& in, CImg<double>& out);
+ZEL_API void GFTransformFun(const CImg<double>& in, CImg<double>& out);
+
 // ---- Morphology and shape analysis: labelling and blobs -------------------
 ZEL_API void LabellerFun(const CImg<double>& in, CImg<double>& out);
 ZEL_API void CentroidFun(const CImg<double>& in, CImg<double>& out);
@@ -117,6 +192,10 @@ ZEL_API void ThinImgFun(const CImg<double>& in, CImg<double>& out, int iteration
 ZEL_API void FullThinFun(const CImg<double>& in, CImg<double>& out);
 ZEL_API void JunctionDetectorFun(const CImg<double>& in, CImg<double>& out);
 ZEL_API void LimbEndDetectorFun(const CImg<double>& in, CImg<double>& out);
+
+// ---- Frequency-domain and Hough transforms --------------------------------
+ZEL_API void HoughFun(const CImg<double>& in, CImg<double>& out);
+ZEL_API void InvHoughFun(const CImg<double>& in, CImg<double>& out, int lines);
 
 // ---- Volumes and DICOM: file input and output -----------------------------
 ZEL_API void DicomOpenFunSingle(CImg<double>& out, const char* path);

@@ -11,5 +11,9 @@ std::vector<Command> basics_rows();      // rows_basics.cpp
 std::vector<Command> blob_rows();        // rows_blobs.cpp
 std::vector<Command> arithmetic_rows();  // rows_arithmetic.cpp
 std::vector<Command> filter_rows();      // rows_filters.cpp
+std::vector<Command> measure_rows();     // rows_measure.cpp
+std::vector<Command> morphology_rows();  // rows_morphology.cpp
+std::vector<Command> enhance_rows();     // rows_enhance.cpp
+std::vector<Command> hough_rows();       // rows_hough.cpp
 
 }  // namespace zel
