@@ -15,9 +15,16 @@ namespace {
 constexpr std::size_t kHugePage = std::size_t(2) << 20;
 
 void* allocate(std::size_t n) {
-  void* p = std::malloc(n ? n : 1);
-  if (!p) throw std::bad_alloc();
-  if (n >= 2 * kHugePage) {
+  void* p = nullptr;
+  if (n < 2 * kHugePage) {
+    p = std::malloc(n ? n : 1);
+    if (!p) throw std::bad_alloc();
+    return p;
+  }
+  // Large blocks start on a cache line, so that rows of an image can be
+  // written in whole lines.
+  if (::posix_memalign(&p, 64, n) != 0) throw std::bad_alloc();
+  {
     // Advise only the whole huge pages inside the block, before any is touched.
     const auto begin = (reinterpret_cast<std::uintptr_t>(p) + kHugePage - 1) & ~(kHugePage - 1);
     const auto end = (reinterpret_cast<std::uintptr_t>(p) + n) & ~(kHugePage - 1);

@@ -1,0 +1,93 @@
+// The separable Gaussian engine (see separable.h).
+#include "separable.h"
+
+#include <cmath>
+#include <cstdint>
+#include <cstring>
+
+#include "helpers.h"
+
+namespace zel {
+namespace {
+
+// Half of the Gaussian kernel for an axis of n samples: weights[k] for
+// k = 0..K, K = min(ceil(3 sigma), n - 1), normalised so that the full kernel
+// sums to 1. With clamp-to-edge borders every tap beyond n - 1 reads the same
+// edge pixel as tap n - 1, so their weights are added to that tap.
+std::vector<double> half_kernel(double sigma, size_t n) {
+  const double radius = std::ceil(3.0 * sigma);
+  const size_t last = radius < static_cast<double>(n - 1) ? static_cast<size_t>(radius) : n - 1;
+  const double two_var = 2.0 * sigma * sigma;
+  std::vector<double> wt(last + 1);
+  wt[0] = 1.0;
+  for (size_t k = 1; k <= last; ++k) wt[k] = std::exp(-static_cast<double>(k) * static_cast<double>(k) / two_var);
+  if (radius > static_cast<double>(last)) {
+    // Taps last+1 .. radius fold onto the edge tap. Few of them: summed one by
+    // one; many (sigma far beyond the plane): the sum is the integral of the
+    // Gaussian over [last + 0.5, radius + 0.5], exact to far below a grey level.
+    const double a = static_cast<double>(last) + 1.0;
+    double tail = 0.0;
+    if (radius - a < 1048576.0) {
+      for (double k = a; k <= radius; k += 1.0) tail += std::exp(-k * k / two_var);
+    } else {
+      const double s = sigma * std::sqrt(2.0);
+      tail = sigma * std::sqrt(M_PI / 2.0) * (std::erf((radius + 0.5) / s) - std::erf((a - 0.5) / s));
+    }
+    wt[last] += tail;
+  }
+  double total = wt[0];
+  for (size_t k = 1; k <= last; ++k) total += 2.0 * wt[k];
+  for (double& v : wt) v /= total;
+  return wt;
+}
+
+}  // namespace
+
+void gaussian_plane(const double* src, double* dst, size_t w, size_t h, double sigma) {
+  if (w == 0 || h == 0) return;
+  const size_t n = w * h;
+  if (!(sigma > 0.0)) {  // sigma <= 0 or NaN: no smoothing
+    if (dst != src) std::memmove(dst, src, n * sizeof(double));
+    return;
+  }
+  // Beyond 1e15 a larger sigma moves no value by more than 1e-9 grey levels.
+  sigma = std::min(sigma, 1e15);
+  const std::vector<double> kv = half_kernel(sigma, h), kh = half_kernel(sigma, w);
+  const size_t rv = kv.size() - 1, rh = kh.size() - 1;
+  // Rows of dst are written while later rows still read src: an overlapping
+  // src is read from a copy.
+  std::vector<double> copy;
+  const uintptr_t s0 = reinterpret_cast<uintptr_t>(src), d0 = reinterpret_cast<uintptr_t>(dst);
+  if (s0 < d0 + n * sizeof(double) && d0 < s0 + n * sizeof(double)) {
+    copy.assign(src, src + n);
+    src = copy.data();
+  }
+  // Row by row: the column pass for row y goes into the middle of a buffer
+  // with rh edge copies on either side, the row pass from there into line,
+  // which is streamed to dst (the output is not read again here).
+  std::vector<double> pad(w + 2 * rh), line(w);
+  double* acc = pad.data() + rh;
+  for (size_t y = 0; y < h; ++y) {
+    const double* mid = src + y * w;
+    for (size_t x = 0; x < w; ++x) acc[x] = kv[0] * mid[x];
+    for (size_t k = 1; k <= rv; ++k) {
+      const double* up = src + (y >= k ? y - k : 0) * w;
+      const double* dn = src + std::min(y + k, h - 1) * w;
+      const double wk = kv[k];
+      for (size_t x = 0; x < w; ++x) acc[x] += wk * (up[x] + dn[x]);
+    }
+    std::fill(pad.begin(), pad.begin() + rh, acc[0]);
+    std::fill(pad.begin() + rh + w, pad.end(), acc[w - 1]);
+    double* o = line.data();
+    for (size_t x = 0; x < w; ++x) o[x] = kh[0] * acc[x];
+    for (size_t k = 1; k <= rh; ++k) {
+      const double wk = kh[k];
+      const double *left = acc - k, *right = acc + k;
+      for (size_t x = 0; x < w; ++x) o[x] += wk * (left[x] + right[x]);
+    }
+    stream_copy(dst + y * w, o, w);
+  }
+  stream_fence();
+}
+
+}  // namespace zel

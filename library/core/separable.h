@@ -1,0 +1,70 @@
+// Separable window engines shared by the smoothing and edge filters: a box
+// sum over a (2r+1) x (2r+1) window by running sums (cost independent of r)
+// and a Gaussian smoothing of one plane by two 1-D passes.
+#pragma once
+
+#include <algorithm>
+#include <cstddef>
+#include <vector>
+
+namespace zel {
+
+// Separable Gaussian smoothing of one w x h row-major plane with standard
+// deviation sigma: the sampled kernel exp(-k^2 / (2 sigma^2)), |k| <= ceil(3
+// sigma), normalised to sum 1, applied down the columns and then along the
+// rows. Border rule: the plane is extended by repeating its edge pixels
+// (clamp to edge), so a constant plane stays constant and no dark frame
+// appears. A kernel longer than the plane is folded onto the edge pixel, so
+// any sigma costs at most O(w h (w + h)). sigma <= 0 or NaN copies src to dst.
+// dst may be src (then src is first copied to a scratch plane; distinct
+// buffers need only a few rows of scratch). Empty planes do nothing.
+void gaussian_plane(const double* src, double* dst, size_t w, size_t h, double sigma);
+
+// Number of positions of the window [i - r, i + r] that lie inside [0, n).
+inline size_t box_count(size_t i, size_t n, size_t r) {
+  const size_t lo = i > r ? i - r : 0;
+  const size_t hi = std::min(n - 1, i + std::min(r, n));  // i + min(r, n) cannot overflow
+  return hi - lo + 1;
+}
+
+// Sums of a w x h row-major plane over the (2r+1) x (2r+1) window centred on
+// each pixel, the window clipped at the plane border (pixels outside are not
+// counted: box_count(x, w, r) * box_count(y, h, r) of them are summed).
+// Samples are read as sample(src[i]) in the accumulator type Acc (int64_t for
+// exact integer sums, double otherwise). For each row y in order, emit(y, sums)
+// receives the w window sums of that row (valid until the next call). Prefix
+// sums along each row and a running sum down the columns, to which each row's
+// horizontal sums are added as it enters the window and subtracted as it
+// leaves (recomputed then, so no plane-sized scratch): O(w h) for any r.
+template <class Acc, class Sample, class Emit>
+void box_sum_rows(const double* src, size_t w, size_t h, size_t r, Sample sample, Emit emit) {
+  if (w == 0 || h == 0) return;
+  r = std::min(r, std::max(w, h));  // a wider window covers nothing more
+  std::vector<Acc> prefix(w + 1), across(w), col(w, Acc(0));
+  // The window sums of row y along x, into across.
+  const auto row_sums = [&](size_t y) {
+    const double* s = src + y * w;
+    for (size_t x = 0; x < w; ++x) across[x] = sample(s[x]);  // apart from the chain below: vectorises
+    prefix[0] = Acc(0);
+    for (size_t x = 0; x < w; ++x) prefix[x + 1] = prefix[x] + across[x];
+    for (size_t x = 0; x < w; ++x) across[x] = prefix[std::min(w, x + r + 1)] - prefix[x > r ? x - r : 0];
+  };
+  for (size_t y = 0; y < std::min(r + 1, h); ++y) {
+    row_sums(y);
+    for (size_t x = 0; x < w; ++x) col[x] += across[x];
+  }
+  for (size_t y = 0; y < h; ++y) {
+    emit(y, static_cast<const Acc*>(col.data()));
+    if (y + 1 == h) break;
+    if (y + r + 1 < h) {
+      row_sums(y + r + 1);
+      for (size_t x = 0; x < w; ++x) col[x] += across[x];
+    }
+    if (y >= r) {
+      row_sums(y - r);
+      for (size_t x = 0; x < w; ++x) col[x] -= across[x];
+    }
+  }
+}
+
+}  // namespace zel

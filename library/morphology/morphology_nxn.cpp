@@ -1,0 +1,248 @@
+// Grey dilation and erosion by a structuring element given as a table of
+// weights, and the closing, opening and hit-and-miss transform built from
+// them. The element's rows run along y and its columns along x; its centre is
+// at row (rows - 1) / 2 and column (cols - 1) / 2. A cell of 0 is not part of
+// the element; every other cell adds its value to the sample under it.
+// Each slice and channel is processed on its own.
+#include <algorithm>
+#include <cstring>
+#include <limits>
+#include <stdexcept>
+#include <vector>
+
+#include "../core/helpers.h"
+#include "../dll.h"
+
+namespace {
+
+constexpr double kInf = std::numeric_limits<double>::infinity();
+
+// The larger / smaller of a running extreme and a new value. A NaN value
+// compares false and is ignored, so NaN samples take no part in a window.
+struct Max {
+  static constexpr double ident = -kInf;
+  static double pick(double m, double v) { return v > m ? v : m; }
+};
+struct Min {
+  static constexpr double ident = kInf;
+  static double pick(double m, double v) { return v < m ? v : m; }
+};
+
+// Clamps to 0..255; NaN (from a sum of opposite infinities) gives 0.
+inline double clamp255(double v) { return v >= 0.0 ? (v <= 255.0 ? v : 255.0) : 0.0; }
+
+struct Cell {
+  ptrdiff_t dy, dx;  // from the window's top-left corner
+  double w;
+};
+
+// The non-zero cells of an element and, when they fill their bounding box
+// with one value, that box (the flat case, served by running extremes).
+struct Element {
+  long long rows, cols, cy, cx;
+  std::vector<Cell> cells;
+  bool flat = false;
+  long long i0 = 0, j0 = 0, kh = 0, kw = 0;  // bounding box of the cells
+  double w = 0.0;
+};
+
+Element read_element(const ConvArray& se) {
+  if (se.rows <= 0 || se.cols <= 0 || se.data == nullptr)
+    throw std::invalid_argument("the structuring element has no cells");
+  Element e;
+  e.rows = se.rows, e.cols = se.cols;
+  // An even side is served with the truncated centre: the window then reaches
+  // one row (column) further below (right of) the centre than above (left).
+  e.cy = (e.rows - 1) / 2, e.cx = (e.cols - 1) / 2;
+  long long i1 = -1, j1 = -1;
+  e.i0 = e.rows, e.j0 = e.cols;
+  for (int i = 0; i < se.rows; ++i)
+    for (int j = 0; j < se.cols; ++j) {
+      const double v = se.data[i][j];
+      if (v == 0.0) continue;
+      e.cells.push_back({i, j, v});
+      e.i0 = std::min<long long>(e.i0, i), i1 = std::max<long long>(i1, i);
+      e.j0 = std::min<long long>(e.j0, j), j1 = std::max<long long>(j1, j);
+    }
+  if (e.cells.empty()) return e;
+  e.kh = i1 - e.i0 + 1, e.kw = j1 - e.j0 + 1;
+  e.w = e.cells[0].w;
+  e.flat = static_cast<long long>(e.cells.size()) == e.kh * e.kw &&
+           std::all_of(e.cells.begin(), e.cells.end(), [&](const Cell& c) { return c.w == e.w; });
+  return e;
+}
+
+// r[u] = extreme of a[u .. u + k - 1] for u < nr, where a holds nr + k - 1
+// values: the van Herk / Gil-Werman scheme, prefix extremes g and suffix
+// extremes h within blocks of k, three comparisons per value for any k.
+template <class Op>
+void run_extreme(const double* a, size_t nr, size_t k, double* g, double* h, double* r) {
+  const size_t n = nr + k - 1;
+  if (k == 1) {
+    for (size_t u = 0; u < nr; ++u) r[u] = Op::pick(Op::ident, a[u]);
+    return;
+  }
+  // Two blocks at a time, prefix and suffix together: four independent
+  // chains of comparisons keep the processor busy.
+  size_t b = 0;
+  for (; b + 2 * k <= n; b += 2 * k) {
+    const double* a2 = a + b + k;
+    double *g1 = g + b, *g2 = g1 + k, *h1 = h + b, *h2 = h1 + k;
+    double mg1 = Op::pick(Op::ident, a[b]), mg2 = Op::pick(Op::ident, a2[0]);
+    double mh1 = Op::pick(Op::ident, a[b + k - 1]), mh2 = Op::pick(Op::ident, a2[k - 1]);
+    g1[0] = mg1, g2[0] = mg2, h1[k - 1] = mh1, h2[k - 1] = mh2;
+    for (size_t i = 1, j = k - 2; i < k; ++i, --j) {
+      g1[i] = mg1 = Op::pick(mg1, a[b + i]);
+      g2[i] = mg2 = Op::pick(mg2, a2[i]);
+      h1[j] = mh1 = Op::pick(mh1, a[b + j]);
+      h2[j] = mh2 = Op::pick(mh2, a2[j]);
+    }
+  }
+  for (; b < n; b += k) {
+    const size_t e = std::min(b + k, n);
+    double m = Op::pick(Op::ident, a[b]);
+    g[b] = m;
+    for (size_t i = b + 1; i < e; ++i) g[i] = m = Op::pick(m, a[i]);
+    m = Op::pick(Op::ident, a[e - 1]);
+    h[e - 1] = m;
+    for (size_t i = e - 1; i-- > b;) h[i] = m = Op::pick(m, a[i]);
+  }
+  for (size_t u = 0; u < nr; ++u) r[u] = Op::pick(h[u], g[u + k - 1]);
+}
+
+// One plane, flat element: the extreme over the kh x kw box of every valid
+// window, separably. Rows pass through run_extreme; the columns through the
+// same scheme applied to whole rows, one block of kh rows at a time, so only
+// two blocks of row extremes are held (and the row loops vectorise).
+template <class Op, class Emit>
+void flat_plane(const double* src, size_t W, const Element& e, size_t nx, size_t ny, Emit emit,
+                std::vector<double>& buf) {
+  const size_t kh = static_cast<size_t>(e.kh), kw = static_cast<size_t>(e.kw), n = nx + kw - 1;
+  buf.resize(2 * n + nx + 2 * kh * nx);
+  double *g = buf.data(), *h = g + n, *P = h + n, *cur = P + nx, *nxt = cur + kh * nx;
+  auto row_extreme = [&](size_t r, double* dst) {
+    run_extreme<Op>(src + (static_cast<size_t>(e.i0) + r) * W + static_cast<size_t>(e.j0), nx, kw, g, h, dst);
+  };
+  for (size_t r = 0; r < kh; ++r) row_extreme(r, cur + r * nx);
+  for (size_t b0 = 0; b0 < ny; b0 += kh) {
+    // Suffix extremes of the block, from its last row up.
+    for (size_t j = kh - 1; j-- > 0;) {
+      double* row = cur + j * nx;
+      const double* below = row + nx;
+      for (size_t u = 0; u < nx; ++u) row[u] = Op::pick(row[u], below[u]);
+    }
+    emit(b0, cur);
+    // Window b0 + j covers the block's rows j.. and the next block's rows ..j-1.
+    size_t j = 1;
+    for (; j < kh && b0 + j < ny; ++j) {
+      double* next_row = nxt + (j - 1) * nx;
+      row_extreme(b0 + kh + j - 1, next_row);
+      if (j == 1) std::memcpy(P, next_row, nx * sizeof(double));
+      else
+        for (size_t u = 0; u < nx; ++u) P[u] = Op::pick(P[u], next_row[u]);
+      const double* suffix = cur + j * nx;
+      emit(b0 + j, suffix, P);
+    }
+    if (b0 + kh >= ny) break;
+    for (; j <= kh; ++j) row_extreme(b0 + kh + j - 1, nxt + (j - 1) * nx);  // rest of the next block
+    std::swap(cur, nxt);
+  }
+}
+
+// Sizes out like in and fills it: every pixel whose element window lies
+// inside the plane gets fin(extreme of cell value + sample), the border the
+// window cannot cover gets 0. An element larger than the image leaves every
+// pixel border, so the result is all 0.
+template <class Op, class Fin>
+void morph(const CImg<double>& in, CImg<double>& out, const ConvArray& se, Fin fin) {
+  const Element e = read_element(se);
+  if (&out == &in) {  // rows of in are read after out's rows are written
+    CImg<double> fresh;
+    morph<Op>(in, fresh, se, fin);
+    out.swap(fresh);
+    return;
+  }
+  CImg<double>& res = out;
+  zel::assign_checked(res, in.width(), in.height(), in.depth(), in.spectrum());
+  const long long W = in.width(), H = in.height();
+  const long long nxl = W - e.cols + 1, nyl = H - e.rows + 1;
+  if (res.is_empty() || nxl <= 0 || nyl <= 0) {
+    std::fill(res.data(), res.data() + res.size(), 0.0);
+    return;
+  }
+  const size_t w = static_cast<size_t>(W), nx = static_cast<size_t>(nxl), ny = static_cast<size_t>(nyl);
+  const size_t cx = static_cast<size_t>(e.cx), cy = static_cast<size_t>(e.cy);
+  std::vector<ptrdiff_t> offsets;
+  for (const Cell& c : e.cells) offsets.push_back(c.dy * static_cast<ptrdiff_t>(w) + c.dx);
+  // Each output row is assembled in `line` (its border columns stay 0) and
+  // streamed to the image, which is not read again here.
+  std::vector<double> buf, line(w, 0.0);
+  double* mid = line.data() + cx;
+  for (int c = 0; c < in.spectrum(); ++c)
+    for (int z = 0; z < in.depth(); ++z) {
+      const double* src = zel::plane_at(in, z, c);
+      double* dst = zel::plane_at(res, z, c);
+      auto put = [&](size_t t) { zel::stream_copy(dst + (cy + t) * w, line.data(), w); };
+      std::fill(dst, dst + cy * w, 0.0);  // the rows above and below the windows
+      std::fill(dst + (cy + ny) * w, dst + static_cast<size_t>(H) * w, 0.0);
+      if (e.flat) {
+        const double k = e.w;
+        auto emit = [&](size_t t, const double* a, const double* b = nullptr) {
+          if (b)
+            for (size_t u = 0; u < nx; ++u) mid[u] = fin(k + Op::pick(a[u], b[u]));
+          else
+            for (size_t u = 0; u < nx; ++u) mid[u] = fin(k + a[u]);
+          put(t);
+        };
+        flat_plane<Op>(src, w, e, nx, ny, emit, buf);
+        continue;
+      }
+      // General element: one pass over a row of windows per non-zero cell.
+      buf.resize(nx);
+      double* acc = buf.data();
+      for (size_t t = 0; t < ny; ++t) {
+        std::fill(acc, acc + nx, Op::ident);
+        const double* base = src + t * w;
+        for (size_t i = 0; i < offsets.size(); ++i) {
+          const double* s = base + offsets[i];
+          const double cw = e.cells[i].w;
+          for (size_t u = 0; u < nx; ++u) acc[u] = Op::pick(acc[u], s[u] + cw);
+        }
+        for (size_t u = 0; u < nx; ++u) mid[u] = fin(acc[u]);
+        put(t);
+      }
+    }
+  zel::stream_fence();
+}
+
+}  // namespace
+
+ZEL_API void DilationNxNFun(const CImg<double>& in, CImg<double>& out, ConvArray se) {
+  morph<Max>(in, out, se, [](double v) { return clamp255(v); });
+}
+
+// The minimum sum is clamped before it is truncated: the same as truncating
+// each sum first (truncation keeps order), without converting huge values.
+ZEL_API void ErosionNxNFun(const CImg<double>& in, CImg<double>& out, ConvArray se) {
+  morph<Min>(in, out, se, [](double v) { return static_cast<double>(static_cast<int>(clamp255(v))); });
+}
+
+ZEL_API void CloseNxNFun(const CImg<double>& in, CImg<double>& out, ConvArray se) {
+  CImg<double> work;
+  DilationNxNFun(in, work, se);
+  ErosionNxNFun(work, out, se);
+}
+
+ZEL_API void OpenNxNFun(const CImg<double>& in, CImg<double>& out, ConvArray se) {
+  CImg<double> work;
+  ErosionNxNFun(in, work, se);
+  DilationNxNFun(work, out, se);
+}
+
+ZEL_API void HitAndMissFun(const CImg<double>& in, CImg<double>& out, ConvArray hit, ConvArray miss) {
+  CImg<double> fits, inverted, misses;
+  ErosionNxNFun(in, fits, hit);
+  NotImgFun(in, inverted);
+  ErosionNxNFun(inverted, misses, miss);
+  AndImgFun(fits, misses, out);
+}

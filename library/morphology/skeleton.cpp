@@ -1,0 +1,114 @@
+// Binary borders and the 3x3 features of skeletons: corner points, junctions
+// and limb ends. A pixel is object (white) when its value is at least 255;
+// every slice and channel is a plane of its own.
+#include <array>
+#include <cmath>
+#include <cstdint>
+
+#include "../core/helpers.h"
+#include "../core/window.h"
+#include "../dll.h"
+
+namespace zel {
+
+// A ring code has one bit per neighbour, set for white, clockwise from the
+// north: bit 0 N, 1 NE, 2 E, 3 SE, 4 S, 5 SW, 6 W, 7 NW. These two helpers
+// also build the thinning tables of thinning.cpp.
+
+// Background-to-object transitions met going once round the ring: the
+// number of separate branches that leave the pixel.
+int ring_transitions(unsigned code) {
+  int n = 0;
+  for (int k = 0; k < 8; ++k) n += !(code >> k & 1u) && (code >> ((k + 1) % 8) & 1u);
+  return n;
+}
+
+// White neighbours.
+int ring_count(unsigned code) {
+  int n = 0;
+  for (int k = 0; k < 8; ++k) n += code >> k & 1u;
+  return n;
+}
+
+namespace {
+
+constexpr double kWhite = 255.0;
+
+inline unsigned ring_code(const double* c, ptrdiff_t s) {
+  return unsigned{c[-s] >= kWhite} | unsigned{c[-s + 1] >= kWhite} << 1 | unsigned{c[1] >= kWhite} << 2 |
+         unsigned{c[s + 1] >= kWhite} << 3 | unsigned{c[s] >= kWhite} << 4 | unsigned{c[s - 1] >= kWhite} << 5 |
+         unsigned{c[-1] >= kWhite} << 6 | unsigned{c[-s - 1] >= kWhite} << 7;
+}
+
+using Table = std::array<bool, 256>;
+
+template <class Pred>
+Table make_table(Pred pred) {
+  Table t{};
+  for (unsigned code = 0; code < 256; ++code) t[code] = pred(code);
+  return t;
+}
+
+inline unsigned rotate_ring(unsigned code, int steps) {
+  return ((code << steps) | (code >> (8 - steps))) & 0xFFu;
+}
+
+// Interior white pixels whose ring code is in the table become 255, all
+// other pixels 0; the one-pixel border of each plane is 0.
+void mark_ring_patterns(const CImg<double>& in, CImg<double>& out, const Table& table) {
+  filter3x3(in, out, Border::LeaveZero, [&table](const double* c, ptrdiff_t s) {
+    return c[0] >= kWhite && table[ring_code(c, s)] ? 255.0 : 0.0;
+  });
+}
+
+// True when v truncated toward zero is odd (NaN and infinities are not).
+inline bool is_odd(double v) {
+  if (std::fabs(v) < 9007199254740992.0) return static_cast<long long>(v) & 1;  // |v| < 2^53
+  return false;  // beyond 2^53 every double is even; NaN and infinities are not odd
+}
+
+}  // namespace
+}  // namespace zel
+
+using namespace zel;
+
+// Copy of in whose interior pixels are cleared to 0 when more than 6 of the
+// 9 pixels of their 3x3 block are odd-valued (after truncation, so 255 is
+// odd): the inside of objects goes, their borders stay. Border pixels keep
+// their values.
+ZEL_API void BinaryBorderFun(const CImg<double>& in, CImg<double>& out) {
+  filter3x3(in, out, Border::CopyInput, [](const double* c, ptrdiff_t s) {
+    const int odd = is_odd(c[-s - 1]) + is_odd(c[-s]) + is_odd(c[-s + 1]) + is_odd(c[-1]) + is_odd(c[0]) +
+                    is_odd(c[1]) + is_odd(c[s - 1]) + is_odd(c[s]) + is_odd(c[s + 1]);
+    return odd > 6 ? 0.0 : c[0];
+  });
+}
+
+// Convex corners: a white pixel with two perpendicular edge neighbours and
+// the diagonal between them white, the opposite two edge neighbours and
+// their diagonal black, the other two diagonals free; four rotations
+// (16 ring codes).
+ZEL_API void CornerPointDetectorFun(const CImg<double>& in, CImg<double>& out) {
+  static const Table corners = make_table([](unsigned code) {
+    const unsigned white = 0x1Cu, black = 0xC1u;  // E SE S white; W NW N black (the south-east corner)
+    for (int r = 0; r < 8; r += 2)
+      if ((code & rotate_ring(white, r)) == rotate_ring(white, r) && (code & rotate_ring(black, r)) == 0) return true;
+    return false;
+  });
+  mark_ring_patterns(in, out, corners);
+}
+
+// Junctions: white pixels from which at least three branches leave, counted
+// as background-to-white transitions round the ring.
+ZEL_API void JunctionDetectorFun(const CImg<double>& in, CImg<double>& out) {
+  static const Table junctions = make_table([](unsigned code) { return ring_transitions(code) >= 3; });
+  mark_ring_patterns(in, out, junctions);
+}
+
+// Limb ends: white pixels with exactly one white neighbour, or two that touch
+// each other (one transition round the ring), as at the tip of a line that
+// steps diagonally.
+ZEL_API void LimbEndDetectorFun(const CImg<double>& in, CImg<double>& out) {
+  static const Table ends = make_table([](unsigned code) { return ring_transitions(code) == 1 && ring_count(code) <= 2; });
+  mark_ring_patterns(in, out, ends);
+}
