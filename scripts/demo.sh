@@ -35,6 +35,12 @@ python3 "$vf" colour white 255 255 255
 python3 "$vf" number thickness 4
 python3 "$vf" number angle 30
 python3 "$vf" coord probe 80 90
+python3 "$vf" number sigma 1.5
+python3 "$vf" number low 20
+python3 "$vf" number high 60
+python3 "$vf" number eight 8
+python3 "$vf" number level 200
+python3 "$vf" number lines 3
 
 run picture   DICOMReadSingle "$root/demo/shapes.png"
 run width     GetWidth picture
@@ -43,6 +49,20 @@ run channels  GetChannels picture
 run pixel     GetPixel picture probe
 run first     FWP picture
 run centres   Centroid picture
+run blobs     CountBlobs picture
+run labels    Labeller picture
+run biggest   BiggestBlob picture
+run others    Subtract picture biggest
+run mean      AvgIntensity picture
+run spread    STDCalc picture
+run smooth    Gauss picture sigma
+run edges     Sobel smooth
+run ""        Canny picture sigma low high
+run dilated   Dilation picture eight
+run white     Threshold picture level
+run outline   BinaryBorder white
+run votes     Hough outline
+run strongest InvHough votes lines
 run boxed     DrawBox picture corner1 corner2 white thickness
 run rotated   RotateImg boxed angle
 run halved    HalveSize rotated
