@@ -82,23 +82,7 @@ void run_extreme(const double* a, size_t nr, size_t k, double* g, double* h, dou
     for (size_t u = 0; u < nr; ++u) r[u] = Op::pick(Op::ident, a[u]);
     return;
   }
-  // Two blocks at a time, prefix and suffix together: four independent
-  // chains of comparisons keep the processor busy.
-  size_t b = 0;
-  for (; b + 2 * k <= n; b += 2 * k) {
-    const double* a2 = a + b + k;
-    double *g1 = g + b, *g2 = g1 + k, *h1 = h + b, *h2 = h1 + k;
-    double mg1 = Op::pick(Op::ident, a[b]), mg2 = Op::pick(Op::ident, a2[0]);
-    double mh1 = Op::pick(Op::ident, a[b + k - 1]), mh2 = Op::pick(Op::ident, a2[k - 1]);
-    g1[0] = mg1, g2[0] = mg2, h1[k - 1] = mh1, h2[k - 1] = mh2;
-    for (size_t i = 1, j = k - 2; i < k; ++i, --j) {
-      g1[i] = mg1 = Op::pick(mg1, a[b + i]);
-      g2[i] = mg2 = Op::pick(mg2, a2[i]);
-      h1[j] = mh1 = Op::pick(mh1, a[b + j]);
-      h2[j] = mh2 = Op::pick(mh2, a2[j]);
-    }
-  }
-  for (; b < n; b += k) {
+  for (size_t b = 0; b < n; b += k) {
     const size_t e = std::min(b + k, n);
     double m = Op::pick(Op::ident, a[b]);
     g[b] = m;

@@ -169,4 +169,24 @@ TEST(Watershed, TwoBasinsParted) {
   EXPECT_TRUE(labels.is_empty() && bounds.is_empty());
 }
 
+TEST(MorphologyInputs, DegenerateImagesAreServedAtTheirOwnSize) {
+  CImg<double> odd(1, 5, 2, 3, 200.0);
+  odd(0, 2, 1, 2) = NAN;
+  odd(0, 3, 0, 0) = -1e300;
+  ConvArray se;
+  se.setSize(2, 1);
+  se.data[0][0] = se.data[1][0] = 1.0;
+  for (const CImg<double>& in : {CImg<double>(), CImg<double>(1, 1, 1, 1, 9.0), odd}) {
+    CImg<double> a, b, c;
+    DilationNxNFun(in, a, se);
+    HitAndMissFun(in, b, se, se);
+    EXPECT_TRUE(a.is_sameXYZC(in) && b.is_sameXYZC(in));
+    ReconByDilationFun(in, in, a, b, 8);
+    DBLTFun(in, a, b, c, 100, 50);
+    EXPECT_TRUE(a.is_sameXYZC(in) && c.is_sameXYZC(in));
+    WatershedFun(in, a, b);
+    EXPECT_TRUE(a.is_sameXYZC(in) && b.is_sameXYZC(in));
+  }
+}
+
 }  // namespace
