@@ -6,25 +6,14 @@
 #include <opencv2/imgproc.hpp>
 #include <random>
 
+#include "bench_data.h"
 #include "dll.h"
 
 namespace {
 
-constexpr int kSide = 4096;
+using zel_bench::kSide;
 
-// Random discs of radius 2..30 covering roughly 40 % of the image: many blobs
-// of many shapes, some merging.
-const CImg<double>& blob_image() {
-  static const CImg<double> img = [] {
-    CImg<double> im(kSide, kSide, 1, 1, 0.0);
-    std::mt19937 rng(7);
-    std::uniform_int_distribution<int> pos(0, kSide - 1), rad(2, 30);
-    const double white = 255.0;
-    for (int i = 0; i < 12000; ++i) im.draw_circle(pos(rng), pos(rng), rad(rng), &white);
-    return im;
-  }();
-  return img;
-}
+const CImg<double>& blob_image() { return zel_bench::disc_image(); }
 
 void BM_LabellerFun(benchmark::State& state) {
   const CImg<double>& in = blob_image();

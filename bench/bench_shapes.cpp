@@ -7,33 +7,15 @@
 #include <opencv2/imgproc.hpp>
 #include <random>
 
+#include "bench_data.h"
 #include "dll.h"
 
 namespace {
 
-constexpr int kSide = 4096;
+using zel_bench::disc_image;
+using zel_bench::kSide;
 
-// Random discs of radius 2..30 covering roughly 40 % of the image: many blobs
-// of many shapes, some merging.
-const CImg<double>& disc_image() {
-  static const CImg<double> img = [] {
-    CImg<double> im(kSide, kSide, 1, 1, 0.0);
-    std::mt19937 rng(7);
-    std::uniform_int_distribution<int> pos(0, kSide - 1), rad(2, 30);
-    const double white = 255.0;
-    for (int i = 0; i < 12000; ++i) im.draw_circle(pos(rng), pos(rng), rad(rng), &white);
-    return im;
-  }();
-  return img;
-}
-
-// The same pixels as an OpenCV matrix of doubles (rows are y).
-cv::Mat disc_mat_64f() {
-  const CImg<double>& in = disc_image();
-  cv::Mat m(kSide, kSide, CV_64F);
-  for (int y = 0; y < kSide; ++y) std::copy(in.data(0, y), in.data(0, y) + kSide, m.ptr<double>(y));
-  return m;
-}
+cv::Mat disc_mat_64f() { return zel_bench::as_mat_64f(disc_image()); }
 
 void BM_CountWhiteBlobsFun(benchmark::State& state) {
   const CImg<double>& in = disc_image();

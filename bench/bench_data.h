@@ -1,0 +1,34 @@
+// Test images shared by the benchmarks: built once, 4096 x 4096.
+#pragma once
+
+#include <opencv2/core.hpp>
+#include <random>
+
+#include "image.h"
+
+namespace zel_bench {
+
+constexpr int kSide = 4096;
+
+// Random discs of radius 2..30 covering roughly 40 % of the image: many blobs
+// of many shapes, some merging; 0 and 255.
+inline const CImg<double>& disc_image() {
+  static const CImg<double> img = [] {
+    CImg<double> im(kSide, kSide, 1, 1, 0.0);
+    std::mt19937 rng(7);
+    std::uniform_int_distribution<int> pos(0, kSide - 1), rad(2, 30);
+    const double white = 255.0;
+    for (int i = 0; i < 12000; ++i) im.draw_circle(pos(rng), pos(rng), rad(rng), &white);
+    return im;
+  }();
+  return img;
+}
+
+// The first plane of an image as an OpenCV matrix of doubles (rows are y).
+inline cv::Mat as_mat_64f(const CImg<double>& in) {
+  cv::Mat m(in.height(), in.width(), CV_64F);
+  for (int y = 0; y < in.height(); ++y) std::copy(in.data(0, y), in.data(0, y) + in.width(), m.ptr<double>(y));
+  return m;
+}
+
+}  // namespace zel_bench
