@@ -49,10 +49,22 @@ void filter3x3(const CImg<double>& in, CImg<double>& out, Border border, F f) {
         }
         continue;
       }
-      // Border first (0 or copied), then the interior.
-      if (border == Border::CopyInput) std::copy(src, src + w * h, dst);
-      else std::fill(dst, dst + w * h, 0.0);
-      if (w < 3 || h < 3) continue;
+      // The one-pixel frame (0 or copied), then the interior; the interior
+      // is written once.
+      const bool copy = border == Border::CopyInput;
+      if (w < 3 || h < 3) {  // every pixel is frame
+        if (copy) std::copy(src, src + w * h, dst);
+        else std::fill(dst, dst + w * h, 0.0);
+        continue;
+      }
+      for (size_t y = 0; y < h; y += (y == 0 ? h - 1 : h)) {  // first and last rows
+        if (copy) std::copy(src + y * w, src + (y + 1) * w, dst + y * w);
+        else std::fill(dst + y * w, dst + (y + 1) * w, 0.0);
+      }
+      for (size_t y = 1; y + 1 < h; ++y) {  // first and last columns
+        dst[y * w] = copy ? src[y * w] : 0.0;
+        dst[y * w + w - 1] = copy ? src[y * w + w - 1] : 0.0;
+      }
       const ptrdiff_t stride = static_cast<ptrdiff_t>(w);
       for (size_t y = 1; y + 1 < h; ++y) {
         const double* row = src + y * w;
