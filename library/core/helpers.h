@@ -14,6 +14,16 @@ namespace zel {
 // The smaller / larger of two doubles; the second argument on a tie.
 inline double smin(double a, double b) { return a < b ? a : b; }
 inline double smax(double a, double b) { return a > b ? a : b; }
+// The larger / smaller of two samples in a form the compiler turns into one
+// vector instruction; NaN compares false, so a NaN is kept or dropped by its
+// position, never a fault.
+struct PickMax {
+  double operator()(double a, double b) const { return a > b ? a : b; }
+};
+struct PickMin {
+  double operator()(double a, double b) const { return a < b ? a : b; }
+};
+
 // Clamps a grey level to 0..255.
 inline double flow(double v) { return v < 0.0 ? 0.0 : (v > 255.0 ? 255.0 : v); }
 

@@ -17,14 +17,8 @@
 
 namespace {
 
-// Larger / smaller of two samples in the form the compiler turns into one
-// vector instruction; a NaN is kept or dropped by its position, never a fault.
-struct Max {
-  double operator()(double a, double b) const { return a > b ? a : b; }
-};
-struct Min {
-  double operator()(double a, double b) const { return a < b ? a : b; }
-};
+using zel::PickMax;
+using zel::PickMin;
 
 // Sizes out like in and fills every plane with the 3x3 extreme of each
 // pixel under the given border rule (ZeroPadded or LeaveZero), the same
@@ -87,10 +81,10 @@ void extreme3x3(const CImg<double>& in, CImg<double>& out, zel::Border border, P
 
 // Outside pixels count as 0, so every pixel, border included, is computed.
 ZEL_API void LargestIntensityNeighbourFun(const CImg<double>& in, CImg<double>& out) {
-  extreme3x3(in, out, zel::Border::ZeroPadded, Max());
+  extreme3x3(in, out, zel::Border::ZeroPadded, PickMax());
 }
 
 // Interior pixels only; the one-pixel border of every plane is 0.
 ZEL_API void SmallestIntensityNeighbourFun(const CImg<double>& in, CImg<double>& out) {
-  extreme3x3(in, out, zel::Border::LeaveZero, Min());
+  extreme3x3(in, out, zel::Border::LeaveZero, PickMin());
 }

@@ -13,13 +13,8 @@
 
 namespace {
 
-// NaN compares false, so a NaN sample is kept or dropped by its position, never a fault.
-struct Max {
-  double operator()(double a, double b) const { return a > b ? a : b; }
-};
-struct Min {
-  double operator()(double a, double b) const { return a < b ? a : b; }
-};
+using zel::PickMax;
+using zel::PickMin;
 
 // Sizes out like in and sets every pixel to the extreme of itself and its
 // four edge neighbours. Padded: every pixel, outside pixels counting as 0;
@@ -72,13 +67,13 @@ void cross_extreme(const CImg<double>& in, CImg<double>& out, bool padded, Pick 
 // The square form is the 3x3 largest-neighbour filter.
 ZEL_API void DilationFun(const CImg<double>& in, CImg<double>& out, int conn) {
   if (conn == 8) return LargestIntensityNeighbourFun(in, out);
-  cross_extreme(in, out, true, Max());
+  cross_extreme(in, out, true, PickMax());
 }
 
 // The square form is the 3x3 smallest-neighbour filter.
 ZEL_API void ErosionFun(const CImg<double>& in, CImg<double>& out, int conn) {
   if (conn == 8) return SmallestIntensityNeighbourFun(in, out);
-  cross_extreme(in, out, false, Min());
+  cross_extreme(in, out, false, PickMin());
 }
 
 ZEL_API void CloseFun(const CImg<double>& in, CImg<double>& out, int conn) {
