@@ -191,6 +191,11 @@ ZEL_API void CornerPointDetectorFun(const CImg<double>& in, CImg<double>& out);
 ZEL_API void ThinImgFun(const CImg<double>& in, CImg<double>& out, int iterations);
 ZEL_API void FullThinFun(const CImg<double>& in, CImg<double>& out);
 ZEL_API void JunctionDetectorFun(const CImg<double>& in, CImg<double>& out);
+// Marks with 255 the pixels of exactly 255 from which three or more branches
+// of exactly-255 neighbours leave (background-to-object transitions round the
+// 3x3 ring, the crossing number of 8-connected skeletons); everything else
+// 0. Every pixel of every slice and channel is examined, outside counting 0.
+ZEL_API void Junction8DetectorFun(const CImg<double>& in, CImg<double>& out);
 ZEL_API void LimbEndDetectorFun(const CImg<double>& in, CImg<double>& out);
 
 // ---- Frequency-domain and Hough transforms --------------------------------
@@ -200,3 +205,106 @@ ZEL_API void InvHoughFun(const CImg<double>& in, CImg<double>& out, int lines);
 // ---- Volumes and DICOM: file input and output -----------------------------
 ZEL_API void DicomOpenFunSingle(CImg<double>& out, const char* path);
 ZEL_API void DicomSaveFun(const CImg<double>& in, const char* path);
+
+// ---- Volumes and DICOM: per-slice statistics ------------------------------
+// Each returns a table of depth rows and channel columns: element [z][v]
+// measures the plane of slice z, channel v, exactly as the whole-image
+// measure of the same name measures an image (an empty volume gives a 0 x 0
+// table).
+
+// Mean of the plane's width x height values (compensated sum).
+ZEL_API ConvArray DicomAverageIntensityFun(const CImg<double>& in);
+// Entropy -sum p ln p (natural logarithm) of a 256-bin histogram of the plane,
+// taken after the whole volume is stretched from its smallest..largest finite
+// value onto 0..255 and rounded; p = bin count / (width x height). A volume
+// without spread gives 0 everywhere.
+ZEL_API ConvArray DicomEntropyCalcFun(const CImg<double>& in);
+// Largest value of the plane, the running maximum starting at 0 (NaN passed
+// over); not truncated.
+ZEL_API ConvArray DicomHighestGreyFun(const CImg<double>& in);
+// Excess kurtosis M4 / (n s^4) - 3, s the population standard deviation; a
+// constant plane gives NaN (one-pass pairwise moments, Pebay 2008).
+ZEL_API ConvArray DicomKurtosisCalcFun(const CImg<double>& in);
+// Smallest value of the plane, the running minimum starting at 255 (NaN
+// passed over); not truncated.
+ZEL_API ConvArray DicomLowestGreyFun(const CImg<double>& in);
+// Mean of (a - b)^2 over a's plane, b read at the same positions; the table
+// has a's depth and channel count. Throws std::invalid_argument when b is
+// smaller than a in width, height, depth or channels.
+ZEL_API ConvArray DicomMSECalcFun(const CImg<double>& a, const CImg<double>& b);
+// Skew M3 / (n s^3), s the population standard deviation; a constant plane
+// gives NaN.
+ZEL_API ConvArray DicomSkewCalcFun(const CImg<double>& in);
+// Population standard deviation sqrt(M2 / n); a constant plane gives 0.
+ZEL_API ConvArray DicomSTDCalcFun(const CImg<double>& in);
+// Population variance M2 / n (pairwise update, Chan et al. 1979); a constant
+// plane gives exactly 0.
+ZEL_API ConvArray DicomVarianceCalcFun(const CImg<double>& in);
+// The four co-occurrence texture measures (Haralick 1973) of each plane read
+// as a matrix P(i, j), i the column and j the row, cells taken as they are
+// (not normalised): homogeneity sum P / (1 + |i - j|), entropy -sum P ln P
+// over the positive cells, energy sum P^2, contrast sum (i - j)^2 P.
+ZEL_API ConvArray DicomCoHomogFun(const CImg<double>& in);
+ZEL_API ConvArray DicomCoEntropyFun(const CImg<double>& in);
+ZEL_API ConvArray DicomCoEnergyFun(const CImg<double>& in);
+ZEL_API ConvArray DicomCoContrastFun(const CImg<double>& in);
+
+// ---- Volumes and DICOM: 3-D filters ---------------------------------------
+// Channels are filtered on their own, the depth being the third axis. The
+// 3x3x3 block filters start from a copy of the input: voxels on the one-pixel
+// frame of each slice keep the input, every other voxel is computed from its
+// block, the first and last slice repeated beyond the volume.
+
+// Maximum of the 3x3x3 block (running maximum over rows, columns and slices).
+ZEL_API void LargestIntensityNeighbour3DFun(const CImg<double>& in, CImg<double>& out);
+// Minimum of the 3x3x3 block.
+ZEL_API void SmallestIntensityNeighbour3DFun(const CImg<double>& in, CImg<double>& out);
+// Mean (sum / 27) of the 3x3x3 block (running box sum).
+ZEL_API void LowPass3DFun(const CImg<double>& in, CImg<double>& out);
+// (maximum + minimum) / 2 of the 3x3x3 block, the maximum taken from 0 and
+// the minimum from 100000000.
+ZEL_API void Midpoint3DFun(const CImg<double>& in, CImg<double>& out);
+// 28 x centre - the sum of the 27 values of the block, not clamped.
+ZEL_API void Sharpen3DFun(const CImg<double>& in, CImg<double>& out);
+// Gradient magnitudes sqrt(gx^2 + gy^2 + gz^2) of the 3x3x3 block, each
+// derivative the difference of the two faces across its axis weighted by a
+// cross-section mask (centre, edge, corner). Frei-Chen: weights sqrt(6),
+// sqrt(3), sqrt(2), inversely as the distance; Prewitt: all 1; Sobel: 4, 2, 1,
+// the magnitude divided by 27. None is clamped.
+ZEL_API void FreiChen3DFun(const CImg<double>& in, CImg<double>& out);
+ZEL_API void Prewitt3DFun(const CImg<double>& in, CImg<double>& out);
+ZEL_API void Sobel3DFun(const CImg<double>& in, CImg<double>& out);
+// Roberts cross in 3-D: sqrt of the summed squares of the four body-diagonal
+// differences of the 2x2x2 block that starts at the voxel.
+ZEL_API void Roberts3DFun(const CImg<double>& in, CImg<double>& out);
+// Keeps a voxel where, along x, y or z, it is not below either neighbour and
+// above at least one; sets it to 0 otherwise.
+ZEL_API void NonMaxima3DFun(const CImg<double>& in, CImg<double>& out);
+// (27 x centre - sum of the 3x3x3 block) x 0.5 + 127, clamped to 0..255, for
+// every voxel; voxels outside the volume count as 0.
+ZEL_API void Laplacian3DFun(const CImg<double>& in, CImg<double>& out);
+// Difference of low-pass volumes: in is replaced by LowPass3DFun applied three
+// times and out is that minus three further applications, clamped to 0..255.
+ZEL_API void DOLPS3DFun(CImg<double>& in, CImg<double>& out);
+// Separable Gaussian along x, y and z: offset u weighs the mean of
+// exp(-t^2 / (2 sigma^2)) at t = u - 0.5, u, u + 0.5, over -r..r normalised
+// to 1, r one less than the first u >= 2 with exp(-u^2 / (2 sigma^2)) <= 0.005
+// and at most 19; edge voxels repeated beyond each face. sigma not above 0,
+// NaN or infinite gives a copy.
+ZEL_API void Gauss3DFun(const CImg<double>& in, CImg<double>& out, double sigma);
+// Minimum / maximum of the (2r + 1) x (2r + 1) window of each slice, r = n / 2
+// (truncated), the minimum taken from 1000000 and the maximum from 0 (van
+// Herk / Gil-Werman running extremes: the cost does not grow with n). The
+// r-wide frame of each slice is 0. Throws std::invalid_argument for n < -1.
+ZEL_API void LocalMinimaFun(const CImg<double>& in, CImg<double>& out, int n);
+ZEL_API void LocalMaximaFun(const CImg<double>& in, CImg<double>& out, int n);
+// Correlation with three kernel planes for the slices below, at and above the
+// voxel (kernel rows 0.., 3.., 6.., each rows / 3 tall and cols wide; the
+// usual table is 9 x 3); first and last slice repeated; voxels whose window
+// leaves the slice are 0. With s the first plane's sum: / s where s > 1,
+// 255 - sum / s where s < 0, |sum| where s = 0. Throws std::invalid_argument
+// unless rows >= rows / 3 + 6, rows >= cols and rows / 3 <= cols.
+ZEL_API void Convolution3DFun(const CImg<double>& in, CImg<double>& out, ConvArray kernel);
+// A copy of in with the first and last n slices, rows and columns set to 0
+// (n limited to each axis; n <= 0 leaves the copy).
+ZEL_API void Mask3DFun(const CImg<double>& in, CImg<double>& out, int n);

@@ -10,6 +10,7 @@
 #include <vector>
 
 #include "helpers.h"
+#include "sample_statistics.h"
 #include "../dll.h"
 
 namespace zel {
@@ -28,11 +29,7 @@ double per_channel_mean(const CImg<double>& in, F f) {
   if (in.is_empty()) return 0.0;
   const size_t w = static_cast<size_t>(in.width()), h = static_cast<size_t>(in.height());
   double sum = 0.0;
-  for (int c = 0; c < in.spectrum(); ++c) {
-    const double* p = plane_at(in, 0, c);
-    for (size_t y = 0; y < h; ++y)
-      for (size_t x = 0; x < w; ++x) sum += f(p[y * w + x], static_cast<double>(x), static_cast<double>(y));
-  }
+  for (int c = 0; c < in.spectrum(); ++c) sum = stats::cooccurrence_sum(plane_at(in, 0, c), w, h, f, sum);
   return sum / in.spectrum();
 }
 
@@ -75,25 +72,14 @@ ZEL_API double CoHomogFun(const CImg<double>& in) {
   const size_t w = static_cast<size_t>(in.width()), h = static_cast<size_t>(in.height());
   double sum = 0.0;
   for (int c = 0; c < in.spectrum(); ++c)
-    for (int z = 0; z < in.depth(); ++z) {
-      const double* p = plane_at(in, z, c);
-      for (size_t y = 0; y < h; ++y)
-        for (size_t x = 0; x < w; ++x)
-          sum += std::trunc(p[y * w + x]) / (1.0 + static_cast<double>(x > y ? x - y : y - x));
-    }
+    for (int z = 0; z < in.depth(); ++z) sum = stats::cooccurrence_sum(plane_at(in, z, c), w, h, stats::CoHomogCell{true}, sum);
   return sum / (static_cast<double>(in.depth()) * in.spectrum());
 }
 
 // -sum P ln P over the positive cells P (a count is never negative; other
 // cells have no logarithm and are skipped).
-ZEL_API double CoEntropyFun(const CImg<double>& in) {
-  return per_channel_mean(in, [](double p, double, double) { return p > 0.0 ? -p * std::log(p) : 0.0; });
-}
+ZEL_API double CoEntropyFun(const CImg<double>& in) { return per_channel_mean(in, stats::CoEntropyCell{}); }
 
-ZEL_API double CoEnergyFun(const CImg<double>& in) {
-  return per_channel_mean(in, [](double p, double, double) { return p * p; });
-}
+ZEL_API double CoEnergyFun(const CImg<double>& in) { return per_channel_mean(in, stats::CoEnergyCell{}); }
 
-ZEL_API double CoContrastFun(const CImg<double>& in) {
-  return per_channel_mean(in, [](double p, double x, double y) { return (x - y) * (x - y) * p; });
-}
+ZEL_API double CoContrastFun(const CImg<double>& in) { return per_channel_mean(in, stats::CoContrastCell{}); }

@@ -34,10 +34,16 @@ namespace {
 
 constexpr double kWhite = 255.0;
 
+// The ring code of the pixel at c (rows s apart), a neighbour counting as
+// white when white(value).
+template <class White>
+inline unsigned ring_code(const double* c, ptrdiff_t s, White white) {
+  return unsigned{white(c[-s])} | unsigned{white(c[-s + 1])} << 1 | unsigned{white(c[1])} << 2 |
+         unsigned{white(c[s + 1])} << 3 | unsigned{white(c[s])} << 4 | unsigned{white(c[s - 1])} << 5 |
+         unsigned{white(c[-1])} << 6 | unsigned{white(c[-s - 1])} << 7;
+}
 inline unsigned ring_code(const double* c, ptrdiff_t s) {
-  return unsigned{c[-s] >= kWhite} | unsigned{c[-s + 1] >= kWhite} << 1 | unsigned{c[1] >= kWhite} << 2 |
-         unsigned{c[s + 1] >= kWhite} << 3 | unsigned{c[s] >= kWhite} << 4 | unsigned{c[s - 1] >= kWhite} << 5 |
-         unsigned{c[-1] >= kWhite} << 6 | unsigned{c[-s - 1] >= kWhite} << 7;
+  return ring_code(c, s, [](double v) { return v >= kWhite; });
 }
 
 using Table = std::array<bool, 256>;
@@ -65,6 +71,14 @@ void mark_ring_patterns(const CImg<double>& in, CImg<double>& out, const Table& 
 inline bool is_odd(double v) {
   if (std::fabs(v) < 9007199254740992.0) return static_cast<long long>(v) & 1;  // |v| < 2^53
   return false;  // beyond 2^53 every double is even; NaN and infinities are not odd
+}
+
+// Junction ring codes: at least three branches leave the pixel, counted as
+// background-to-white transitions round the ring (the crossing number). Each
+// branch is a run of white neighbours along the ring, 8-connected.
+const Table& junction_codes() {
+  static const Table junctions = make_table([](unsigned code) { return ring_transitions(code) >= 3; });
+  return junctions;
 }
 
 }  // namespace
@@ -98,11 +112,21 @@ ZEL_API void CornerPointDetectorFun(const CImg<double>& in, CImg<double>& out) {
   mark_ring_patterns(in, out, corners);
 }
 
-// Junctions: white pixels from which at least three branches leave, counted
-// as background-to-white transitions round the ring.
+// Junctions: white pixels whose ring is a junction code; border 0.
 ZEL_API void JunctionDetectorFun(const CImg<double>& in, CImg<double>& out) {
-  static const Table junctions = make_table([](unsigned code) { return ring_transitions(code) >= 3; });
-  mark_ring_patterns(in, out, junctions);
+  mark_ring_patterns(in, out, junction_codes());
+}
+
+// Junctions of skeletons of exact 255 objects on exact 0 background: a pixel
+// of exactly 255 whose neighbours of exactly 255 form a junction code (any
+// other value counts as background). Every pixel is examined, those outside
+// the image counting as 0, so junctions on the image's edge are found too.
+ZEL_API void Junction8DetectorFun(const CImg<double>& in, CImg<double>& out) {
+  const Table& junctions = junction_codes();
+  const auto white = [](double v) { return v == kWhite; };
+  filter3x3(in, out, Border::ZeroPadded, [&](const double* c, ptrdiff_t s) {
+    return c[0] == kWhite && junctions[ring_code(c, s, white)] ? 255.0 : 0.0;
+  });
 }
 
 // Limb ends: white pixels with exactly one white neighbour, or two that touch

@@ -14,6 +14,7 @@
 #include <stdexcept>
 
 #include "../core/helpers.h"
+#include "../core/sample_statistics.h"
 #include "../dll.h"
 
 namespace zel {
@@ -109,30 +110,6 @@ void apply_table(const CImg<double>& in, CImg<double>& out, const Table& t) {
   zel::stream_fence();
 }
 
-// The smallest and largest finite sample of s[0..n); lo > hi when there is
-// none. u = v + (v - v) is v when v is finite and NaN otherwise, and a NaN
-// operand leaves the running minimum and maximum as they are.
-void finite_range(const double* s, size_t n, double& lo, double& hi) {
-  lo = INFINITY, hi = -INFINITY;
-  size_t i = 0;
-#if defined(__SSE2__)
-  __m128d vlo = _mm_set1_pd(lo), vhi = _mm_set1_pd(hi);
-  for (; i + 2 <= n; i += 2) {
-    const __m128d v = _mm_loadu_pd(s + i), u = _mm_add_pd(v, _mm_sub_pd(v, v));
-    vlo = _mm_min_pd(u, vlo);  // minpd / maxpd return the second operand when either is NaN
-    vhi = _mm_max_pd(u, vhi);
-  }
-  double l[2], h[2];
-  _mm_storeu_pd(l, vlo), _mm_storeu_pd(h, vhi);
-  lo = zel::smin(l[0], l[1]), hi = zel::smax(h[0], h[1]);
-#endif
-  for (; i < n; ++i) {
-    const double u = s[i] + (s[i] - s[i]);
-    lo = u < lo ? u : lo;
-    hi = u > hi ? u : hi;
-  }
-}
-
 const double kE = 2.718281828459045235360287471352;
 
 }  // namespace
@@ -172,7 +149,7 @@ ZEL_API void IntensityRangeEnhancerFun(const CImg<double>& in, CImg<double>& out
       const double* s = zel::plane_at(in, z, c);
       double* d = zel::plane_at(out, z, c);
       double lo, hi;
-      finite_range(s, n, lo, hi);
+      zel::stats::finite_range(s, n, lo, hi);
       // Halves keep hi - lo finite for any finite pair; scaling by 2 is exact,
       // so the ratio is the same as with the whole values.
       const double half_range = hi * 0.5 - lo * 0.5, half_lo = lo * 0.5;

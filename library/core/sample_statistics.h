@@ -1,0 +1,265 @@
+// Statistics of a run of samples (a whole image, or one plane of it): sums,
+// central moments, extremes, 256-bin histograms and their entropy, squared
+// differences, and the texture measures read from a co-occurrence plane.
+// The whole-image measures (statistics.cpp, cooccurrence.cpp) and the
+// per-slice tables (volume/statistics3d.cpp) are these same functions applied
+// to different runs.
+//
+// Sums run over blocks of kBlock samples that stay in the first-level cache:
+// within a block four independent double accumulators (which the compiler
+// vectorises), across blocks a compensated sum, so the error stays at a few
+// ulps on 16M samples and memory is read once.
+#pragma once
+
+#include <algorithm>
+#include <cmath>
+#include <cstddef>
+#include <limits>
+
+#include "helpers.h"
+
+namespace zel {
+namespace stats {
+
+constexpr size_t kBlock = 2048;  // 16 KiB of doubles per block
+constexpr double kNaN = std::numeric_limits<double>::quiet_NaN();
+
+// Neumaier's compensated summation of the block totals.
+struct CompensatedSum {
+  double sum = 0.0, carry = 0.0;
+  void add(double v) {
+    const double t = sum + v;
+    carry += std::fabs(sum) >= std::fabs(v) ? (sum - t) + v : (v - t) + sum;
+    sum = t;
+  }
+  double value() const { return sum + carry; }
+};
+
+// Sum of f(p[i]) over n samples with four accumulators.
+template <class F>
+inline double block_sum(const double* p, size_t n, F f) {
+  double s0 = 0.0, s1 = 0.0, s2 = 0.0, s3 = 0.0;
+  size_t i = 0;
+  for (; i + 4 <= n; i += 4) {
+    s0 += f(p[i]);
+    s1 += f(p[i + 1]);
+    s2 += f(p[i + 2]);
+    s3 += f(p[i + 3]);
+  }
+  for (; i < n; ++i) s0 += f(p[i]);
+  return (s0 + s1) + (s2 + s3);
+}
+
+// Adds the sum of f(p[i]) over any number of samples to acc, block by block.
+template <class F>
+void accumulate(const double* p, size_t n, F f, CompensatedSum& acc) {
+  for (size_t at = 0; at < n; at += kBlock) acc.add(block_sum(p + at, std::min(kBlock, n - at), f));
+}
+
+// The mean of n samples: 0 / 0, a NaN, when n is 0.
+inline double mean(const double* p, size_t n) {
+  CompensatedSum acc;
+  accumulate(p, n, [](double v) { return v; }, acc);
+  return acc.value() / static_cast<double>(n);
+}
+
+// Count, mean and centred power sums M2 (.. M4 when Order is 4) of n samples.
+// Each block is summed twice while it is in cache (its mean, then the powers
+// of the deviations from it) and merged into the running totals with the
+// pairwise update formulas (Chan et al. for M2, Pebay for M3 and M4), which
+// is as exact as a two-pass computation but reads memory once. Samples are
+// shifted by the first sample first, so constant samples give exactly zero
+// central moments. No samples: n = 0 and the rest NaN.
+struct Moments {
+  double n = 0.0, mean = kNaN, m2 = kNaN, m3 = kNaN, m4 = kNaN;
+};
+
+template <int Order>
+Moments moments(const double* p, size_t total_n) {
+  Moments r;
+  if (total_n == 0) return r;
+  const double shift = p[0];
+  double n = 0.0, mean = 0.0, m2 = 0.0, m3 = 0.0, m4 = 0.0;  // of the shifted samples
+  for (size_t at = 0; at < total_n; at += kBlock) {
+    const size_t len = std::min(kBlock, total_n - at);
+    const double* b = p + at;
+    const double nb = static_cast<double>(len);
+    const double mb = block_sum(b, len, [shift](double v) { return v - shift; }) / nb;
+    double m2b = 0.0, m3b = 0.0, m4b = 0.0;
+    if (Order == 2) {
+      m2b = block_sum(b, len, [shift, mb](double v) { const double d = (v - shift) - mb; return d * d; });
+    } else {
+      for (size_t i = 0; i < len; ++i) {
+        const double d = (b[i] - shift) - mb, d2 = d * d;
+        m2b += d2;
+        m3b += d2 * d;
+        m4b += d2 * d2;
+      }
+    }
+    if (n == 0.0) {
+      n = nb, mean = mb, m2 = m2b, m3 = m3b, m4 = m4b;
+      continue;
+    }
+    const double na = n, nn = na + nb, delta = mb - mean, dn = delta / nn;
+    if (Order == 4) {
+      m4 += m4b + delta * dn * dn * dn * na * nb * (na * na - na * nb + nb * nb) +
+            6.0 * dn * dn * (na * na * m2b + nb * nb * m2) + 4.0 * dn * (na * m3b - nb * m3);
+      m3 += m3b + delta * dn * dn * na * nb * (na - nb) + 3.0 * dn * (na * m2b - nb * m2);
+    }
+    m2 += m2b + delta * dn * na * nb;
+    mean += dn * nb;
+    n = nn;
+  }
+  r.n = n;
+  r.mean = shift + mean;
+  r.m2 = m2;
+  if (Order == 4) r.m3 = m3, r.m4 = m4;
+  return r;
+}
+
+// The population variance, skew and kurtosis of the moments. No samples
+// give NaN; constant samples give a variance of 0 and a skew and kurtosis of
+// 0 / 0, a NaN.
+inline double variance(const Moments& m) { return m.m2 / m.n; }
+inline double skew(const Moments& m) {
+  const double s = std::sqrt(m.m2 / m.n);
+  return m.m3 / (m.n * s * s * s);
+}
+inline double kurtosis(const Moments& m) {
+  const double var = m.m2 / m.n;
+  return m.m4 / (m.n * var * var) - 3.0;
+}
+
+// Largest (Larger == true) or smallest of n samples, starting from `start`;
+// NaN samples compare false and are passed over. Four running extremes break
+// the dependency chain.
+template <bool Larger>
+double extreme(const double* p, size_t n, double start) {
+  auto pick = [](double m, double v) { return (Larger ? v > m : v < m) ? v : m; };
+  double e0 = start, e1 = start, e2 = start, e3 = start;
+  size_t i = 0;
+  for (; i + 4 <= n; i += 4) {
+    e0 = pick(e0, p[i]);
+    e1 = pick(e1, p[i + 1]);
+    e2 = pick(e2, p[i + 2]);
+    e3 = pick(e3, p[i + 3]);
+  }
+  for (; i < n; ++i) e0 = pick(e0, p[i]);
+  return pick(pick(e0, e1), pick(e2, e3));
+}
+
+// The smallest and largest finite sample of s[0..n); lo > hi when there is
+// none. u = v + (v - v) is v when v is finite and NaN otherwise, and a NaN
+// operand leaves the running minimum and maximum as they are.
+inline void finite_range(const double* s, size_t n, double& lo, double& hi) {
+  lo = INFINITY, hi = -INFINITY;
+  size_t i = 0;
+#if defined(__SSE2__)
+  __m128d vlo = _mm_set1_pd(lo), vhi = _mm_set1_pd(hi);
+  for (; i + 2 <= n; i += 2) {
+    const __m128d v = _mm_loadu_pd(s + i), u = _mm_add_pd(v, _mm_sub_pd(v, v));
+    vlo = _mm_min_pd(u, vlo);  // minpd / maxpd return the second operand when either is NaN
+    vhi = _mm_max_pd(u, vhi);
+  }
+  double l[2], h[2];
+  _mm_storeu_pd(l, vlo), _mm_storeu_pd(h, vhi);
+  lo = zel::smin(l[0], l[1]), hi = zel::smax(h[0], h[1]);
+#endif
+  for (; i < n; ++i) {
+    const double u = s[i] + (s[i] - s[i]);
+    lo = u < lo ? u : lo;
+    hi = u > hi ? u : hi;
+  }
+}
+
+// Histogram bin of a grey level: truncated toward zero, clamped into 0..255
+// (NaN into 0); the clamps come first so the conversion is always defined.
+inline int bin_of(double v) {
+  const double t = v > 0.0 ? v : 0.0;
+  return static_cast<int>(t < 255.0 ? t : 255.0);
+}
+
+// A 256-bin histogram. Samples are mapped to levels a stretch at a time (a
+// loop the compiler vectorises), then counted into four interleaved
+// histograms so that runs of equal values do not wait on one counter.
+class Histogram {
+ public:
+  // Counts bin_of(level(p[i])) for n samples.
+  template <class Level>
+  void add(const double* p, size_t n, Level level) {
+    constexpr size_t kStretch = 256;
+    int bins[kStretch];
+    for (size_t at = 0; at < n; at += kStretch) {
+      const size_t len = std::min(kStretch, n - at);
+      for (size_t i = 0; i < len; ++i) bins[i] = bin_of(level(p[at + i]));
+      size_t i = 0;
+      for (; i + 4 <= len; i += 4)
+        for (int k = 0; k < 4; ++k) ++hist_[k][bins[i + k]];
+      for (; i < len; ++i) ++hist_[0][bins[i]];
+    }
+  }
+  void add(const double* p, size_t n) {
+    add(p, n, [](double v) { return v; });
+  }
+
+  // -sum p ln p with p = bin count / count, over the bins whose p is above
+  // 1e-32.
+  double entropy(double count) const {
+    double h = 0.0;
+    for (int b = 0; b < 256; ++b) {
+      const double p = static_cast<double>(hist_[0][b] + hist_[1][b] + hist_[2][b] + hist_[3][b]) / count;
+      if (p > 1e-32) h -= p * std::log(p);
+    }
+    return h;
+  }
+
+ private:
+  size_t hist_[4][256] = {};
+};
+
+// Adds the sum of (a[i] - b[i])^2 over n samples to acc.
+inline void add_squared_differences(const double* a, const double* b, size_t n, CompensatedSum& acc) {
+  for (size_t at = 0; at < n; at += kBlock) {
+    const size_t len = std::min(kBlock, n - at);
+    double s0 = 0.0, s1 = 0.0;
+    size_t i = at;
+    for (; i + 2 <= at + len; i += 2) {
+      const double d0 = a[i] - b[i], d1 = a[i + 1] - b[i + 1];
+      s0 += d0 * d0;
+      s1 += d1 * d1;
+    }
+    if (i < at + len) s0 += (a[i] - b[i]) * (a[i] - b[i]);
+    acc.add(s0 + s1);
+  }
+}
+
+// ---- Co-occurrence planes --------------------------------------------------
+// A w x h plane read as a co-occurrence matrix P(i, j): i the column, j the
+// row. The cell measures, each f(P, i, j):
+struct CoHomogCell {  // P / (1 + |i - j|); P truncated toward zero first when Truncate
+  bool truncate;
+  double operator()(double p, double i, double j) const {
+    return (truncate ? std::trunc(p) : p) / (1.0 + std::fabs(i - j));
+  }
+};
+struct CoEntropyCell {  // -P ln P over the positive cells (others have no logarithm)
+  double operator()(double p, double, double) const { return p > 0.0 ? -p * std::log(p) : 0.0; }
+};
+struct CoEnergyCell {  // P^2
+  double operator()(double p, double, double) const { return p * p; }
+};
+struct CoContrastCell {  // (i - j)^2 P
+  double operator()(double p, double i, double j) const { return (i - j) * (i - j) * p; }
+};
+
+// sum + the sum of f(P, i, j) over every cell of the plane, cell by cell in
+// memory order.
+template <class F>
+double cooccurrence_sum(const double* plane, size_t w, size_t h, F f, double sum = 0.0) {
+  for (size_t y = 0; y < h; ++y)
+    for (size_t x = 0; x < w; ++x) sum += f(plane[y * w + x], static_cast<double>(x), static_cast<double>(y));
+  return sum;
+}
+
+}  // namespace stats
+}  // namespace zel
