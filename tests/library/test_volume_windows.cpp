@@ -158,6 +158,51 @@ TEST(Gauss3D, SigmaWithoutAWidthGivesACopy) {
   }
 }
 
+// The window extreme by brute force, from the stated start, frame 0.
+CImg<double> brute_extreme(const CImg<double>& in, int n, bool larger) {
+  const int r = n / 2;
+  CImg<double> out(in.width(), in.height(), in.depth(), in.spectrum(), 0.0);
+  cimg_forXYZC(in, x, y, z, c) {
+    if (x < r || y < r || x + r >= in.width() || y + r >= in.height()) continue;
+    double m = larger ? 0.0 : 1000000.0;
+    for (int v = -r; v <= r; ++v)
+      for (int u = -r; u <= r; ++u) m = larger ? std::max(m, in(x + u, y + v, z, c)) : std::min(m, in(x + u, y + v, z, c));
+    out(x, y, z, c) = m;
+  }
+  return out;
+}
+
+TEST(LocalExtrema, WindowsOfEverySizeAgainstBruteForce) {
+  CImg<double> v(13, 9, 2, 2);
+  unsigned seed = 7;
+  cimg_for(v, p, double) *p = static_cast<double>((seed = seed * 1103515245u + 12345u) >> 16 & 1023) - 200.0;
+  v(6, 4, 1, 1) = 2e6;  // above the minimum's start
+  CImg<double> out;
+  for (int n = -1; n <= 10; ++n) {
+    LocalMaximaFun(v, out, n);
+    EXPECT_EQ(out, brute_extreme(v, n, true)) << "maximum, n = " << n;
+    LocalMinimaFun(v, out, n);
+    EXPECT_EQ(out, brute_extreme(v, n, false)) << "minimum, n = " << n;
+  }
+  LocalMaximaFun(v, out, 1 << 30);  // no window fits
+  EXPECT_TRUE(out.is_sameXYZC(v));
+  EXPECT_EQ(out.max(), 0.0);
+  EXPECT_THROW(LocalMinimaFun(v, out, -2), std::invalid_argument);
+  EXPECT_THROW(LocalMaximaFun(v, out, -1000), std::invalid_argument);
+}
+
+TEST(LocalExtrema, HandWorkedThreeByThree) {
+  const CImg<double> v = quadratic();  // increasing in x, y and z
+  CImg<double> lo, hi;
+  LocalMinimaFun(v, lo, 3);
+  LocalMaximaFun(v, hi, 3);
+  cimg_forXYZ(v, x, y, z) {
+    const bool inside = x >= 1 && x <= 3 && y >= 1 && y <= 3;
+    EXPECT_EQ(hi(x, y, z), inside ? v(x + 1, y + 1, z) : 0.0) << x << "," << y << "," << z;
+    EXPECT_EQ(lo(x, y, z), inside ? v(x - 1, y - 1, z) : 0.0) << x << "," << y << "," << z;
+  }
+}
+
 TEST(Mask3D, ZeroesTheFacesNDeep) {
   const CImg<double> v = quadratic() + 1.0;  // no voxel is 0
   CImg<double> out;
