@@ -2,13 +2,14 @@
 # Installs what the build, the demo and the tests need on Debian 12, using
 # apt-get as root. Does nothing when everything is present.
 #   scripts/setup.sh          build, demo and test packages
-#   scripts/setup.sh --bench  also Google Benchmark, OpenCV and hyperfine
+#   scripts/setup.sh --bench  also Google Benchmark, OpenCV, hyperfine and
+#                             python3-scipy (the volume filters' yardstick)
 set -euo pipefail
 
 packages=(g++ cmake make cimg-dev libpng-dev libjpeg-dev libtiff-dev libx11-dev
           medcon libgtest-dev python3)
 if [[ "${1:-}" == "--bench" ]]; then
-  packages+=(libbenchmark-dev libopencv-dev hyperfine)
+  packages+=(libbenchmark-dev libopencv-dev hyperfine python3-scipy)
 fi
 
 missing=()

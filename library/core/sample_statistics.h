@@ -15,8 +15,9 @@
 #include <cmath>
 #include <cstddef>
 #include <limits>
-
-#include "helpers.h"
+#if defined(__SSE2__)
+#include <emmintrin.h>
+#endif
 
 namespace zel {
 namespace stats {
@@ -35,19 +36,38 @@ struct CompensatedSum {
   double value() const { return sum + carry; }
 };
 
-// Sum of f(p[i]) over n samples with four accumulators.
-template <class F>
-inline double block_sum(const double* p, size_t n, F f) {
-  double s0 = 0.0, s1 = 0.0, s2 = 0.0, s3 = 0.0;
-  size_t i = 0;
-  for (; i + 4 <= n; i += 4) {
-    s0 += f(p[i]);
-    s1 += f(p[i + 1]);
-    s2 += f(p[i + 2]);
-    s3 += f(p[i + 3]);
+// Four running sums as two vectors of two (GCC and Clang vector extensions,
+// one SSE2 register each): lane k adds samples k, k + 4, k + 8, ... in
+// order. Two vectors are two chains of additions in flight. (The moment
+// sums also come in a build with one AVX2 register of four lanes, which
+// adds the same samples in the same order: sample_statistics_avx2.cpp.)
+typedef double Pair __attribute__((vector_size(16)));
+typedef double UnalignedPair __attribute__((vector_size(16), aligned(8), may_alias));
+struct PairLanes {
+  Pair lo = {0.0, 0.0}, hi = {0.0, 0.0};  // lanes 0, 1 and 2, 3
+  template <class F>
+  void add4(const double* p, F f) {
+    lo += f(*reinterpret_cast<const UnalignedPair*>(p));
+    hi += f(*reinterpret_cast<const UnalignedPair*>(p + 2));
   }
+  double lane(int k) const { return k < 2 ? lo[k] : hi[k - 2]; }
+};
+
+// Samples from i on (up to n in steps of four, then fewer than four into
+// lane 0) added to the lanes s; the lanes' total (s0 + s1) + (s2 + s3).
+template <class Lanes, class F>
+inline double finish_lanes(const double* p, size_t i, size_t n, F f, Lanes s) {
+  for (; i + 4 <= n; i += 4) s.add4(p + i, f);
+  double s0 = s.lane(0);
   for (; i < n; ++i) s0 += f(p[i]);
-  return (s0 + s1) + (s2 + s3);
+  return (s0 + s.lane(1)) + (s.lane(2) + s.lane(3));
+}
+
+// Sum of f(p[i]) over n samples with four accumulators; f takes a double and
+// a vector of lanes alike (a generic lambda).
+template <class F, class Lanes = PairLanes>
+inline double block_sum(const double* p, size_t n, F f) {
+  return finish_lanes(p, 0, n, f, Lanes{});
 }
 
 // Adds the sum of f(p[i]) over any number of samples to acc, block by block.
@@ -59,7 +79,7 @@ void accumulate(const double* p, size_t n, F f, CompensatedSum& acc) {
 // The mean of n samples: 0 / 0, a NaN, when n is 0.
 inline double mean(const double* p, size_t n) {
   CompensatedSum acc;
-  accumulate(p, n, [](double v) { return v; }, acc);
+  accumulate(p, n, [](auto v) { return v; }, acc);
   return acc.value() / static_cast<double>(n);
 }
 
@@ -69,52 +89,17 @@ inline double mean(const double* p, size_t n) {
 // pairwise update formulas (Chan et al. for M2, Pebay for M3 and M4), which
 // is as exact as a two-pass computation but reads memory once. Samples are
 // shifted by the first sample first, so constant samples give exactly zero
-// central moments. No samples: n = 0 and the rest NaN.
+// central moments. No samples: n = 0 and the rest NaN. (moment_sums.h)
 struct Moments {
   double n = 0.0, mean = kNaN, m2 = kNaN, m3 = kNaN, m4 = kNaN;
 };
 
+Moments moments2(const double* p, size_t n);  // n, mean and M2
+Moments moments4(const double* p, size_t n);  // n, mean and M2 .. M4
 template <int Order>
-Moments moments(const double* p, size_t total_n) {
-  Moments r;
-  if (total_n == 0) return r;
-  const double shift = p[0];
-  double n = 0.0, mean = 0.0, m2 = 0.0, m3 = 0.0, m4 = 0.0;  // of the shifted samples
-  for (size_t at = 0; at < total_n; at += kBlock) {
-    const size_t len = std::min(kBlock, total_n - at);
-    const double* b = p + at;
-    const double nb = static_cast<double>(len);
-    const double mb = block_sum(b, len, [shift](double v) { return v - shift; }) / nb;
-    double m2b = 0.0, m3b = 0.0, m4b = 0.0;
-    if (Order == 2) {
-      m2b = block_sum(b, len, [shift, mb](double v) { const double d = (v - shift) - mb; return d * d; });
-    } else {
-      for (size_t i = 0; i < len; ++i) {
-        const double d = (b[i] - shift) - mb, d2 = d * d;
-        m2b += d2;
-        m3b += d2 * d;
-        m4b += d2 * d2;
-      }
-    }
-    if (n == 0.0) {
-      n = nb, mean = mb, m2 = m2b, m3 = m3b, m4 = m4b;
-      continue;
-    }
-    const double na = n, nn = na + nb, delta = mb - mean, dn = delta / nn;
-    if (Order == 4) {
-      m4 += m4b + delta * dn * dn * dn * na * nb * (na * na - na * nb + nb * nb) +
-            6.0 * dn * dn * (na * na * m2b + nb * nb * m2) + 4.0 * dn * (na * m3b - nb * m3);
-      m3 += m3b + delta * dn * dn * na * nb * (na - nb) + 3.0 * dn * (na * m2b - nb * m2);
-    }
-    m2 += m2b + delta * dn * na * nb;
-    mean += dn * nb;
-    n = nn;
-  }
-  r.n = n;
-  r.mean = shift + mean;
-  r.m2 = m2;
-  if (Order == 4) r.m3 = m3, r.m4 = m4;
-  return r;
+inline Moments moments(const double* p, size_t n) {
+  static_assert(Order == 2 || Order == 4, "moments of order 2 or 4");
+  return Order == 2 ? moments2(p, n) : moments4(p, n);
 }
 
 // The population variance, skew and kurtosis of the moments. No samples
@@ -163,7 +148,7 @@ inline void finite_range(const double* s, size_t n, double& lo, double& hi) {
   }
   double l[2], h[2];
   _mm_storeu_pd(l, vlo), _mm_storeu_pd(h, vhi);
-  lo = zel::smin(l[0], l[1]), hi = zel::smax(h[0], h[1]);
+  lo = l[0] < l[1] ? l[0] : l[1], hi = h[0] > h[1] ? h[0] : h[1];
 #endif
   for (; i < n; ++i) {
     const double u = s[i] + (s[i] - s[i]);

@@ -24,7 +24,7 @@ int truncate_to_int(double v) {
   return static_cast<int>(v);
 }
 
-constexpr auto kSquare = [](double v) { return v * v; };
+constexpr auto kSquare = [](auto v) { return v * v; };
 
 }  // namespace
 

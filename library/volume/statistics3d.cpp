@@ -102,8 +102,9 @@ ZEL_API ConvArray DicomEntropyCalcFun(const CImg<double>& in) {
 ZEL_API ConvArray DicomMSECalcFun(const CImg<double>& a, const CImg<double>& b) {
   if (!a.is_empty() && (b.width() < a.width() || b.height() < a.height() || b.depth() < a.depth() ||
                         b.spectrum() < a.spectrum()))
-    throw std::invalid_argument("the second volume (" + size_text(b) + ") is smaller than the first (" +
-                                size_text(a) + ")");
+    throw std::invalid_argument("the second volume (" + size_text(b) +
+                                ", width x height x slices x channels) is smaller than the first (" + size_text(a) +
+                                ")");
   const size_t wa = static_cast<size_t>(a.width()), wb = static_cast<size_t>(b.width());
   return per_plane(a, [&](const double* pa, size_t n, int z, int c) {
     const double* pb = plane_at(b, z, c);
