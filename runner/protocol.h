@@ -35,6 +35,9 @@ class Args {
   Args(const char* signature, char** argv);
 
   const CImg<double>& image(int k) const { return images_.at(k - 1); }
+  // Image k handed over for an operation that changes its input: the run
+  // reads each input once, so the image is moved out rather than copied.
+  CImg<double> take_image(int k) const { return std::move(images_.at(k - 1)); }
   double number(int k) const { return numbers_.at(k - 1).value; }
   int integer(int k) const;  // truncated toward zero, saturated to the int range
   CoOrdinate coord(int k) const { return coords_.at(k - 1); }
@@ -48,7 +51,7 @@ class Args {
     const char* file;
   };
   std::vector<std::unique_ptr<ImageSizes>> sized_;  // own the views in images_
-  std::vector<CImg<double>> images_;
+  mutable std::vector<CImg<double>> images_;  // mutable for take_image
   std::vector<Number> numbers_;
   std::vector<CoOrdinate> coords_;
   std::vector<RGBTriplet> colours_;

@@ -131,5 +131,30 @@ TEST_F(VolumeCommands, KernelPlanesAndRefusedParameters) {
   }
 }
 
+TEST_F(VolumeCommands, FiltersWriteTheirOperationsResult) {
+  using Call = std::function<void(const CImg<double>&, CImg<double>&)>;
+  const std::vector<std::pair<const char*, Call>> commands = {
+      {"LIN3D", LargestIntensityNeighbour3DFun}, {"LowPass3D", LowPass3DFun}, {"Midpoint3D", Midpoint3DFun},
+      {"Sharpen3D", Sharpen3DFun}, {"SIN3D", SmallestIntensityNeighbour3DFun}, {"FreiChen3D", FreiChen3DFun},
+      {"Laplace3D", Laplacian3DFun}, {"NonMax3D", NonMaxima3DFun}, {"Prewitt3D", Prewitt3DFun},
+      {"Roberts3D", Roberts3DFun}, {"Sobel3D", Sobel3DFun}, {"Junctions8", Junction8DetectorFun},
+      {"DOLPS3D", [](const CImg<double>& in, CImg<double>& out) { CImg<double> copy(in); DOLPS3DFun(copy, out); }}};
+  CImg<double> slice = volume_.get_slice(1);
+  image_file("slice", slice);
+  const std::string before = slurp(path("vol"));
+  for (const auto& [command, call] : commands)
+    for (const CImg<double>* in : {&volume_, &slice}) {
+      const RunResult r = run({command, in == &volume_ ? "vol" : "slice"});
+      ASSERT_EQ(r.status, 0) << command << ": " << r.err;
+      EXPECT_EQ(r.out, kResult0) << command;
+      CImg<double> expect;
+      call(*in, expect);
+      EXPECT_TRUE(expect.is_sameXYZC(*in)) << command;
+      EXPECT_EQ(result_image(), expect) << command;
+    }
+  EXPECT_EQ(slurp(path("vol")), before) << "DOLPS3D changed its input file";
+  EXPECT_EQ(run({"Sobel3D", "vol", "vol"}).out, "ERROR: incorrect number of inputs\n");
+}
+
 }  // namespace
 }  // namespace zel_test

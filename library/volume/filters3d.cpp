@@ -1,0 +1,166 @@
+// The 3x3x3 block filters of a volume (block3.h): largest and smallest
+// neighbour, low-pass, midpoint, sharpen, the gradient operators, Roberts
+// cross, non-maxima, the Laplacian and the difference of low-pass volumes.
+// Channels are filtered on their own. Apart from the Laplacian they start
+// from a copy of the input: the one-pixel frame of every slice keeps it, and
+// the first and last slice are repeated beyond the volume.
+#include <cmath>
+#include <cstddef>
+#include <vector>
+
+#include "../core/helpers.h"
+#include "../dll.h"
+#include "block3.h"
+
+namespace zel {
+namespace {
+
+// Sum, and the larger / smaller of two values where a NaN loses to a number
+// (a NaN is passed over, as by a running extreme).
+constexpr auto kSum = [](double a, double b) { return a + b; };
+constexpr auto kLarger = [](double a, double b) { return a > b || b != b ? a : b; };
+constexpr auto kSmaller = [](double a, double b) { return a < b || b != b ? a : b; };
+
+// The gradient magnitude sqrt(gx^2 + gy^2 + gz^2) of the block, times
+// scale. Each derivative is the difference of the two faces of the block
+// across its axis, weighted over the face by `centre` at its middle, `edge`
+// at the four voxels that share a side with the middle and `corner` at the
+// four corners.
+void gradient3d(const CImg<double>& in, CImg<double>& out, double centre, double edge, double corner,
+                double scale) {
+  std::vector<double> buf;
+  block3::filter_rows(in, out, [&](const block3::Rows& b, double* o, size_t w) {
+    // Differences across y (e[dz]) and across z (f[dy]) of whole rows.
+    buf.resize(6 * w);
+    double* e[3] = {buf.data(), buf.data() + w, buf.data() + 2 * w};
+    double* f[3] = {buf.data() + 3 * w, buf.data() + 4 * w, buf.data() + 5 * w};
+    for (int k = 0; k < 3; ++k)
+      for (size_t x = 0; x < w; ++x) {
+        e[k][x] = b.r[k][2][x] - b.r[k][0][x];
+        f[k][x] = b.r[2][k][x] - b.r[0][k][x];
+      }
+    const auto across_x = [&](int dz, int dy, size_t x) { return b.r[dz][dy][x + 1] - b.r[dz][dy][x - 1]; };
+    for (size_t x = 1; x + 1 < w; ++x) {
+      const double gx = centre * across_x(1, 1, x) +
+                        edge * (across_x(0, 1, x) + across_x(2, 1, x) + across_x(1, 0, x) + across_x(1, 2, x)) +
+                        corner * (across_x(0, 0, x) + across_x(0, 2, x) + across_x(2, 0, x) + across_x(2, 2, x));
+      const double gy = centre * e[1][x] + edge * (e[1][x - 1] + e[1][x + 1] + e[0][x] + e[2][x]) +
+                        corner * (e[0][x - 1] + e[0][x + 1] + e[2][x - 1] + e[2][x + 1]);
+      const double gz = centre * f[1][x] + edge * (f[1][x - 1] + f[1][x + 1] + f[0][x] + f[2][x]) +
+                        corner * (f[0][x - 1] + f[0][x + 1] + f[2][x - 1] + f[2][x + 1]);
+      o[x] = std::sqrt(gx * gx + gy * gy + gz * gz) * scale;
+    }
+  });
+}
+
+}  // namespace
+}  // namespace zel
+
+using namespace zel;
+
+ZEL_API void LargestIntensityNeighbour3DFun(const CImg<double>& in, CImg<double>& out) {
+  block3::reduce_into(in, out, kLarger, [](double, double m) { return m; });
+}
+
+ZEL_API void SmallestIntensityNeighbour3DFun(const CImg<double>& in, CImg<double>& out) {
+  block3::reduce_into(in, out, kSmaller, [](double, double m) { return m; });
+}
+
+ZEL_API void LowPass3DFun(const CImg<double>& in, CImg<double>& out) {
+  block3::reduce_into(in, out, kSum, [](double, double s) { return s / 27.0; });
+}
+
+// (maximum + minimum) / 2, the maximum taken from 0 and the minimum from
+// 100000000: the maxima first, then the minima joined to them.
+ZEL_API void Midpoint3DFun(const CImg<double>& in, CImg<double>& out) {
+  if (&out == &in) {
+    CImg<double> fresh;
+    Midpoint3DFun(in, fresh);
+    out.swap(fresh);
+    return;
+  }
+  block3::reduce_into(in, out, kLarger, [](double, double m) { return kLarger(m, 0.0); });
+  const size_t w = static_cast<size_t>(in.width());
+  block3::reduce(in, block3::Border::Repeat, 0.0, kSmaller, [&](int c, int z, size_t y, const double* m) {
+    double* o = plane_at(out, z, c) + y * w;
+    for (size_t x = 1; x + 1 < w; ++x) o[x] = (o[x] + kSmaller(m[x], 100000000.0)) / 2.0;
+  });
+}
+
+ZEL_API void Sharpen3DFun(const CImg<double>& in, CImg<double>& out) {
+  block3::reduce_into(in, out, kSum, [](double v, double s) { return 28.0 * v - s; });
+}
+
+// Frei-Chen: face weights inversely as the distance from the voxel (sqrt 6 /
+// 1, sqrt 6 / sqrt 2, sqrt 6 / sqrt 3).
+ZEL_API void FreiChen3DFun(const CImg<double>& in, CImg<double>& out) {
+  gradient3d(in, out, std::sqrt(6.0), std::sqrt(3.0), std::sqrt(2.0), 1.0);
+}
+
+ZEL_API void Prewitt3DFun(const CImg<double>& in, CImg<double>& out) { gradient3d(in, out, 1.0, 1.0, 1.0, 1.0); }
+
+// Sobel: the face weights are the outer product of (1, 2, 1) with itself.
+ZEL_API void Sobel3DFun(const CImg<double>& in, CImg<double>& out) {
+  gradient3d(in, out, 4.0, 2.0, 1.0, 1.0 / 27.0);
+}
+
+// The four body diagonals of the 2x2x2 block from (x, y, z) to (x + 1,
+// y + 1, z + 1), the slice beyond the last repeated.
+ZEL_API void Roberts3DFun(const CImg<double>& in, CImg<double>& out) {
+  block3::filter_rows(in, out, [](const block3::Rows& b, double* o, size_t w) {
+    const double *a0 = b.r[1][1], *a1 = b.r[1][2], *b0 = b.r[2][1], *b1 = b.r[2][2];  // slice z, z + 1; row y, y + 1
+    for (size_t x = 1; x + 1 < w; ++x) {
+      const double d1 = a0[x] - b1[x + 1], d2 = a0[x + 1] - b1[x], d3 = a1[x] - b0[x + 1], d4 = a1[x + 1] - b0[x];
+      o[x] = std::sqrt(d1 * d1 + d2 * d2 + d3 * d3 + d4 * d4);
+    }
+  });
+}
+
+// A voxel stays where, along some axis, it is not below either neighbour
+// and above at least one; otherwise 0.
+ZEL_API void NonMaxima3DFun(const CImg<double>& in, CImg<double>& out) {
+  block3::filter_rows(in, out, [](const block3::Rows& b, double* o, size_t w) {
+    const double* c = b.r[1][1];
+    const auto peak = [](double v, double p, double q) { return v >= p && v >= q && (v > p || v > q); };
+    for (size_t x = 1; x + 1 < w; ++x) {
+      const double v = c[x];
+      const bool keep = peak(v, c[x - 1], c[x + 1]) || peak(v, b.r[1][0][x], b.r[1][2][x]) ||
+                        peak(v, b.r[0][1][x], b.r[2][1][x]);
+      o[x] = keep ? v : 0.0;
+    }
+  });
+}
+
+// (27 x centre - block sum) x 0.5 + 127, clamped to 0..255, for every voxel;
+// voxels beyond the volume count as 0.
+ZEL_API void Laplacian3DFun(const CImg<double>& in, CImg<double>& out) {
+  if (&out == &in) {
+    CImg<double> fresh;
+    Laplacian3DFun(in, fresh);
+    out.swap(fresh);
+    return;
+  }
+  assign_checked(out, in.width(), in.height(), in.depth(), in.spectrum());
+  const size_t w = static_cast<size_t>(in.width());
+  block3::reduce(in, block3::Border::Padded, 0.0, kSum, [&](int c, int z, size_t y, const double* s) {
+    const double* v = plane_at(in, z, c) + y * w;
+    double* o = plane_at(out, z, c) + y * w;
+    for (size_t x = 0; x < w; ++x) o[x] = flow((27.0 * v[x] - s[x]) * 0.5 + 127.0);
+  });
+}
+
+// in becomes the threefold low-pass L3 and out the clamped L3 - L6; one work
+// volume besides the two.
+ZEL_API void DOLPS3DFun(CImg<double>& in, CImg<double>& out) {
+  CImg<double> third;
+  LowPass3DFun(in, third);
+  LowPass3DFun(third, in);
+  LowPass3DFun(in, third);  // L3
+  LowPass3DFun(third, out);
+  LowPass3DFun(out, in);
+  LowPass3DFun(in, out);    // L6
+  const double* a = third.data();
+  double* o = out.data();
+  for (size_t i = 0, n = out.size(); i < n; ++i) o[i] = flow(a[i] - o[i]);
+  in.swap(third);
+}
