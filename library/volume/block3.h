@@ -73,11 +73,42 @@ enum class Border {
   Padded,  // every voxel reduced; voxels beyond the volume count as `outside`
 };
 
+// The 3x3 reduction of rows y0 .. y1 - 1 of one w x h plane into q (row y
+// at q + (y - y0) w): vertically into a row, then along x. Padded: every
+// column, `outside` beyond the plane; Repeat (rows off the first and last):
+// x = 1 .. w - 2 only.
+template <class Combine>
+void reduce_plane(const double* __restrict src, double* __restrict q, size_t w, size_t h, size_t y0, size_t y1,
+                  bool padded, double outside, Combine combine, double* __restrict col) {
+  col[0] = col[w + 1] = outside;
+  double* v = col + 1;
+  for (size_t y = y0; y < y1; ++y) {
+    const double* mid = src + y * w;
+    if (y == 0 || y + 1 == h) {  // Padded only: a row beyond the plane
+      const double* other = src + (y == 0 ? (h > 1 ? w : 0) : (y - 1) * w);
+      for (size_t x = 0; x < w; ++x) v[x] = combine(mid[x], outside);
+      if (h > 1)
+        for (size_t x = 0; x < w; ++x) v[x] = combine(v[x], other[x]);
+      else
+        for (size_t x = 0; x < w; ++x) v[x] = combine(v[x], outside);
+    } else {
+      const double *up = mid - w, *dn = mid + w;
+      for (size_t x = 0; x < w; ++x) v[x] = combine(combine(up[x], mid[x]), dn[x]);
+    }
+    double* o = q + (y - y0) * w;
+    const size_t x0 = padded ? 0 : 1, x1 = padded ? w : w - 1;
+    for (size_t x = x0; x < x1; ++x) o[x] = combine(combine(col[x], col[x + 1]), col[x + 2]);
+  }
+}
+
 // For every channel c, slice z and row y that the border rule reduces,
 // emit(c, z, y, red) receives red[x], the reduction of the block around
 // (x, y, z), for x = 1 .. w - 2 (Repeat) or 0 .. w - 1 (Padded). Separable:
-// each row is first reduced across the three slices (kept in a ring of three
-// rows), then across three rows, then along x: six combinations per voxel.
+// each slice is reduced over 3x3 windows once, into a ring of three reduced
+// slices, and each output row combines the rows of three of them: six
+// combinations per voxel. The volume is swept in strips of rows, so that
+// the ring stays in the second-level cache and each voxel is read from
+// memory about once.
 template <class Combine, class Emit>
 void reduce(const CImg<double>& in, Border border, double outside, Combine combine, Emit emit) {
   if (in.is_empty()) return;
@@ -85,44 +116,39 @@ void reduce(const CImg<double>& in, Border border, double outside, Combine combi
   const int d = in.depth();
   const bool padded = border == Border::Padded;
   if (!padded && (w < 3 || h < 3)) return;
-  // ring[k]: row y of the slice triple reduced across slices, at x + 1 (with
-  // `outside` at both ends); across: three such rows reduced; red: along x.
-  std::vector<double> ring(3 * (w + 2)), across(w + 2), red(w);
-  const auto slice_row = [&](int c, int z, long y, double* dst) {
-    double* o = dst + 1;
-    if (y < 0 || y >= static_cast<long>(h)) {  // beyond the volume (Padded only)
-      std::fill(o, o + w, outside);
-      return;
-    }
-    const size_t off = static_cast<size_t>(y) * w;
-    const double* mid = plane_at(in, z, c) + off;
-    const bool below = z > 0, above = z + 1 < d;
-    const double* lo = plane_at(in, below ? z - 1 : z, c) + off;
-    const double* hi = plane_at(in, above ? z + 1 : z, c) + off;
-    if (padded && (!below || !above)) {
-      for (size_t x = 0; x < w; ++x) o[x] = combine(mid[x], outside);
-      if (below)
-        for (size_t x = 0; x < w; ++x) o[x] = combine(o[x], lo[x]);
-      if (above)
-        for (size_t x = 0; x < w; ++x) o[x] = combine(o[x], hi[x]);
-      return;
-    }
-    for (size_t x = 0; x < w; ++x) o[x] = combine(combine(lo[x], mid[x]), hi[x]);
-  };
-  const long first = padded ? 0 : 1, last = padded ? static_cast<long>(h) : static_cast<long>(h) - 1;
+  const size_t first = padded ? 0 : 1, last = padded ? h : h - 1;
+  const size_t x0 = padded ? 0 : 1, x1 = padded ? w : w - 1;
+  const size_t strip = std::max<size_t>(4, 8192 / w);  // rows; three strips of 64 KiB or so
+  const size_t slots = static_cast<size_t>(std::min(d, 3));
+  std::vector<double> ring(slots * strip * w), col(w + 2), red(w);
+  const auto slot = [&](int z) { return ring.data() + (static_cast<size_t>(z) % slots) * strip * w; };
   for (int c = 0; c < in.spectrum(); ++c)
-    for (int z = 0; z < d; ++z) {
-      const auto slot = [&](long y) { return ring.data() + static_cast<size_t>((y + 3) % 3) * (w + 2); };
-      slice_row(c, z, first - 1, slot(first - 1));
-      slice_row(c, z, first, slot(first));
-      for (long y = first; y < last; ++y) {
-        slice_row(c, z, y + 1, slot(y + 1));
-        const double *a = slot(y - 1), *b = slot(y), *e = slot(y + 1);
-        for (size_t x = 1; x <= w; ++x) across[x] = combine(combine(a[x], b[x]), e[x]);
-        across[0] = across[w + 1] = outside;
-        const size_t x0 = padded ? 0 : 1, x1 = padded ? w : w - 1;
-        for (size_t x = x0; x < x1; ++x) red[x] = combine(combine(across[x], across[x + 1]), across[x + 2]);
-        emit(c, z, static_cast<size_t>(y), static_cast<const double*>(red.data()));
+    for (size_t y0 = first; y0 < last; y0 += strip) {
+      const size_t y1 = std::min(last, y0 + strip);
+      int ready = 0;  // slices of this strip reduced so far
+      for (int z = 0; z < d; ++z) {
+        for (; ready <= std::min(z + 1, d - 1); ++ready)
+          reduce_plane(plane_at(in, ready, c), slot(ready), w, h, y0, y1, padded, outside, combine, col.data());
+        const bool below = z > 0, above = z + 1 < d;
+        const double* lo = slot(below ? z - 1 : z);
+        const double* mid = slot(z);
+        const double* hi = slot(above ? z + 1 : z);
+        for (size_t y = y0; y < y1; ++y) {
+          const size_t at = (y - y0) * w;
+          const double *a = lo + at, *b = mid + at, *e = hi + at;
+          double* r = red.data();
+          if (padded && !(below && above)) {
+            const double* other = below ? a : e;
+            for (size_t x = x0; x < x1; ++x) r[x] = combine(b[x], outside);
+            if (below || above)
+              for (size_t x = x0; x < x1; ++x) r[x] = combine(r[x], other[x]);
+            else
+              for (size_t x = x0; x < x1; ++x) r[x] = combine(r[x], outside);
+          } else {
+            for (size_t x = x0; x < x1; ++x) r[x] = combine(combine(a[x], b[x]), e[x]);
+          }
+          emit(c, z, y, static_cast<const double*>(r));
+        }
       }
     }
 }
@@ -150,12 +176,17 @@ void reduce_into(const CImg<double>& in, CImg<double>& out, Combine combine, Fin
     std::copy(src, src + w, dst);
     std::copy(src + (h - 1) * w, src + h * w, dst + (h - 1) * w);
   });
+  // Each row is finished in `line` and streamed to out, which is not read
+  // again here.
+  std::vector<double> line(w);
   reduce(in, Border::Repeat, 0.0, combine, [&](int c, int z, size_t y, const double* red) {
     const double* s = plane_at(in, z, c) + y * w;
-    double* o = plane_at(out, z, c) + y * w;
-    o[0] = s[0], o[w - 1] = s[w - 1];
-    for (size_t x = 1; x + 1 < w; ++x) o[x] = finish(s[x], red[x]);
+    double* l = line.data();
+    l[0] = s[0], l[w - 1] = s[w - 1];
+    for (size_t x = 1; x + 1 < w; ++x) l[x] = finish(s[x], red[x]);
+    stream_copy(plane_at(out, z, c) + y * w, l, w);
   });
+  stream_fence();
 }
 
 }  // namespace block3

@@ -21,35 +21,62 @@ constexpr auto kSum = [](double a, double b) { return a + b; };
 constexpr auto kLarger = [](double a, double b) { return a > b || b != b ? a : b; };
 constexpr auto kSmaller = [](double a, double b) { return a < b || b != b ? a : b; };
 
+// Face weights of a 3-D gradient: `centre` at the middle of a face of the
+// block, `edge` at the four voxels that share a side with it, `corner` at
+// the four corners.
+struct FaceWeights {
+  double centre, edge, corner;
+};
+
+// The parts of the three derivatives of the row at x = 0 .. w - 1 from the
+// nine block rows r[3 dz + dy]: face, the weighted sum of the nine rows (gx
+// is its difference across x); ya / yb, the differences across y weighted
+// for the column at x / for the columns at x - 1 and x + 1; za / zb likewise
+// across z. Separate restrict-qualified rows, so the loop vectorises.
+void gradient_parts(const double* const* r, size_t w, FaceWeights k, double* __restrict face,
+                    double* __restrict ya, double* __restrict yb, double* __restrict za, double* __restrict zb) {
+  const double* __restrict r00 = r[0];
+  const double* __restrict r01 = r[1];
+  const double* __restrict r02 = r[2];
+  const double* __restrict r10 = r[3];
+  const double* __restrict r11 = r[4];
+  const double* __restrict r12 = r[5];
+  const double* __restrict r20 = r[6];
+  const double* __restrict r21 = r[7];
+  const double* __restrict r22 = r[8];
+  for (size_t x = 0; x < w; ++x) {
+    face[x] = k.centre * r11[x] + k.edge * ((r01[x] + r21[x]) + (r10[x] + r12[x])) +
+              k.corner * ((r00[x] + r02[x]) + (r20[x] + r22[x]));
+    const double e0 = r02[x] - r00[x], e1 = r12[x] - r10[x], e2 = r22[x] - r20[x];  // across y
+    const double f0 = r20[x] - r00[x], f1 = r21[x] - r01[x], f2 = r22[x] - r02[x];  // across z
+    ya[x] = k.centre * e1 + k.edge * (e0 + e2);
+    yb[x] = k.edge * e1 + k.corner * (e0 + e2);
+    za[x] = k.centre * f1 + k.edge * (f0 + f2);
+    zb[x] = k.edge * f1 + k.corner * (f0 + f2);
+  }
+}
+
+void gradient_magnitudes(const double* __restrict face, const double* __restrict ya, const double* __restrict yb,
+                         const double* __restrict za, const double* __restrict zb, size_t w, double scale,
+                         double* __restrict o) {
+  for (size_t x = 1; x + 1 < w; ++x) {
+    const double gx = face[x + 1] - face[x - 1];
+    const double gy = ya[x] + (yb[x - 1] + yb[x + 1]);
+    const double gz = za[x] + (zb[x - 1] + zb[x + 1]);
+    o[x] = std::sqrt(gx * gx + gy * gy + gz * gz) * scale;
+  }
+}
+
 // The gradient magnitude sqrt(gx^2 + gy^2 + gz^2) of the block, times
-// scale. Each derivative is the difference of the two faces of the block
-// across its axis, weighted over the face by `centre` at its middle, `edge`
-// at the four voxels that share a side with the middle and `corner` at the
-// four corners.
-void gradient3d(const CImg<double>& in, CImg<double>& out, double centre, double edge, double corner,
-                double scale) {
+// scale; each derivative is the difference of the two faces of the block
+// across its axis, weighted over the face.
+void gradient3d(const CImg<double>& in, CImg<double>& out, FaceWeights k, double scale) {
   std::vector<double> buf;
-  block3::filter_rows(in, out, [&](const block3::Rows& b, double* o, size_t w) {
-    // Differences across y (e[dz]) and across z (f[dy]) of whole rows.
-    buf.resize(6 * w);
-    double* e[3] = {buf.data(), buf.data() + w, buf.data() + 2 * w};
-    double* f[3] = {buf.data() + 3 * w, buf.data() + 4 * w, buf.data() + 5 * w};
-    for (int k = 0; k < 3; ++k)
-      for (size_t x = 0; x < w; ++x) {
-        e[k][x] = b.r[k][2][x] - b.r[k][0][x];
-        f[k][x] = b.r[2][k][x] - b.r[0][k][x];
-      }
-    const auto across_x = [&](int dz, int dy, size_t x) { return b.r[dz][dy][x + 1] - b.r[dz][dy][x - 1]; };
-    for (size_t x = 1; x + 1 < w; ++x) {
-      const double gx = centre * across_x(1, 1, x) +
-                        edge * (across_x(0, 1, x) + across_x(2, 1, x) + across_x(1, 0, x) + across_x(1, 2, x)) +
-                        corner * (across_x(0, 0, x) + across_x(0, 2, x) + across_x(2, 0, x) + across_x(2, 2, x));
-      const double gy = centre * e[1][x] + edge * (e[1][x - 1] + e[1][x + 1] + e[0][x] + e[2][x]) +
-                        corner * (e[0][x - 1] + e[0][x + 1] + e[2][x - 1] + e[2][x + 1]);
-      const double gz = centre * f[1][x] + edge * (f[1][x - 1] + f[1][x + 1] + f[0][x] + f[2][x]) +
-                        corner * (f[0][x - 1] + f[0][x + 1] + f[2][x - 1] + f[2][x + 1]);
-      o[x] = std::sqrt(gx * gx + gy * gy + gz * gz) * scale;
-    }
+  block3::filter_rows(in, out, [&buf, k, scale](const block3::Rows& b, double* o, size_t w) {
+    buf.resize(5 * w);
+    double* p = buf.data();
+    gradient_parts(&b.r[0][0], w, k, p, p + w, p + 2 * w, p + 3 * w, p + 4 * w);
+    gradient_magnitudes(p, p + w, p + 2 * w, p + 3 * w, p + 4 * w, w, scale, o);
   });
 }
 
@@ -94,14 +121,14 @@ ZEL_API void Sharpen3DFun(const CImg<double>& in, CImg<double>& out) {
 // Frei-Chen: face weights inversely as the distance from the voxel (sqrt 6 /
 // 1, sqrt 6 / sqrt 2, sqrt 6 / sqrt 3).
 ZEL_API void FreiChen3DFun(const CImg<double>& in, CImg<double>& out) {
-  gradient3d(in, out, std::sqrt(6.0), std::sqrt(3.0), std::sqrt(2.0), 1.0);
+  gradient3d(in, out, {std::sqrt(6.0), std::sqrt(3.0), std::sqrt(2.0)}, 1.0);
 }
 
-ZEL_API void Prewitt3DFun(const CImg<double>& in, CImg<double>& out) { gradient3d(in, out, 1.0, 1.0, 1.0, 1.0); }
+ZEL_API void Prewitt3DFun(const CImg<double>& in, CImg<double>& out) { gradient3d(in, out, {1.0, 1.0, 1.0}, 1.0); }
 
 // Sobel: the face weights are the outer product of (1, 2, 1) with itself.
 ZEL_API void Sobel3DFun(const CImg<double>& in, CImg<double>& out) {
-  gradient3d(in, out, 4.0, 2.0, 1.0, 1.0 / 27.0);
+  gradient3d(in, out, {4.0, 2.0, 1.0}, 1.0 / 27.0);
 }
 
 // The four body diagonals of the 2x2x2 block from (x, y, z) to (x + 1,
