@@ -1,6 +1,7 @@
 #!/usr/bin/env bash
-# Builds and runs the benchmarks: library operations against OpenCV, and the
-# runner end to end against cp and cat.
+# Builds and runs the benchmarks: library operations against OpenCV, the
+# volume filters against scipy.ndimage (Debian's python3, which has
+# python3-scipy), and the runner end to end against cp and cat.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 bash scripts/setup.sh --bench
@@ -8,4 +9,5 @@ cmake -S . -B build-bench -DCMAKE_BUILD_TYPE=Release -DZEL_BUILD_BENCH=ON -DZEL_
 cmake --build build-bench -j "$(nproc)"
 echo "cores: $(nproc)"
 ./build-bench/bench/zel_bench "$@"
+/usr/bin/python3 bench/volume_vs_scipy.py build-bench/bench/zel_bench
 python3 bench/runner_bench.py build-bench/zel_toolbox

@@ -41,6 +41,7 @@ python3 "$vf" number high 60
 python3 "$vf" number eight 8
 python3 "$vf" number level 200
 python3 "$vf" number lines 3
+python3 "$vf" ball ball 24 24 8
 
 run picture   DICOMReadSingle "$root/demo/shapes.png"
 run width     GetWidth picture
@@ -68,4 +69,6 @@ run rotated   RotateImg boxed angle
 run halved    HalveSize rotated
 run turned    Rotatep90 halved
 run ""        DICOMSave turned "$out/result.png"
+run soft      LowPass3D ball
+run means     DICOMAvg soft
 echo "demo: wrote $out/result.png"

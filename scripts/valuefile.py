@@ -5,6 +5,7 @@
   valuefile.py coord FILE X Y         a coordinate
   valuefile.py colour FILE R G B      a colour
   valuefile.py image FILE W H [V]     a one-channel W x H image filled with V (default 0)
+  valuefile.py ball FILE W H D        a one-channel W x H x D volume: a ball of 200 on 20
   valuefile.py show FILE              the header, and the values of a small file
 """
 import struct
@@ -26,6 +27,10 @@ def show(path):
         values = struct.unpack_from("<%dd" % count, data, 16)
         kind = {1: "number", 2: "coordinate", 3: "colour"}.get(rows, "values")
         print("%s %s" % (kind, " ".join("%g" % v for v in values)))
+    elif chans == 1 and slices == 1 and count == rows * cols and count <= 32:
+        # A small table (a per-slice statistic: one row per slice, one column per channel).
+        values = struct.unpack_from("<%dd" % count, data, 16)
+        print("%d x %d values %s" % (rows, cols, " ".join("%.4g" % v for v in values)))
     else:
         print("image %d x %d, %d channel(s), %d slice(s)" % (cols, rows, chans, slices))
 
@@ -44,6 +49,13 @@ def main(argv):
         w, h = int(args[0]), int(args[1])
         fill = args[2] if len(args) > 2 else 0.0
         write(path, (h, w, 1, 1), [fill] * (w * h))
+    elif kind == "ball":
+        # Slice by slice, column by column, the row index fastest (the image order).
+        w, h, d = int(args[0]), int(args[1]), int(args[2])
+        r2 = (min(w, h, d) / 3.0) ** 2
+        inside = lambda x, y, z: (x - w / 2) ** 2 + (y - h / 2) ** 2 + (z - d / 2) ** 2 <= r2
+        write(path, (h, w, 1, d), [200.0 if inside(x, y, z) else 20.0
+                                   for z in range(d) for x in range(w) for y in range(h)])
     elif kind == "show":
         show(path)
     else:
