@@ -12,6 +12,19 @@
 #include "../core/helpers.h"
 
 namespace zel {
+
+// When out is in, fill(fresh) runs into a new image that then replaces out,
+// so that no operation writes the image it is still reading; returns
+// whether it did (the caller then has nothing left to do).
+template <class Fill>
+bool fill_aside(const CImg<double>& in, CImg<double>& out, Fill fill) {
+  if (&out != &in) return false;
+  CImg<double> fresh;
+  fill(fresh);
+  out.swap(fresh);
+  return true;
+}
+
 namespace block3 {
 
 // The nine rows of the block around row y of slice z: rows[dz][dy] (0, 1, 2
@@ -38,12 +51,7 @@ inline Rows rows_at(const CImg<double>& in, int z, int c, size_t y) {
 // o[x] for x = 1 .. w - 2 from the block rows. out may be in.
 template <class Row>
 void filter_rows(const CImg<double>& in, CImg<double>& out, Row row) {
-  if (&out == &in) {  // rows of in are read after rows of out are written
-    CImg<double> fresh;
-    filter_rows(in, fresh, row);
-    out.swap(fresh);
-    return;
-  }
+  if (fill_aside(in, out, [&](CImg<double>& o) { filter_rows(in, o, row); })) return;
   assign_checked(out, in.width(), in.height(), in.depth(), in.spectrum());
   if (in.is_empty()) return;
   const size_t w = static_cast<size_t>(in.width()), h = static_cast<size_t>(in.height());
@@ -158,12 +166,7 @@ void reduce(const CImg<double>& in, Border border, double outside, Combine combi
 // combine under the Repeat rule.
 template <class Combine, class Finish>
 void reduce_into(const CImg<double>& in, CImg<double>& out, Combine combine, Finish finish) {
-  if (&out == &in) {
-    CImg<double> fresh;
-    reduce_into(in, fresh, combine, finish);
-    out.swap(fresh);
-    return;
-  }
+  if (fill_aside(in, out, [&](CImg<double>& o) { reduce_into(in, o, combine, finish); })) return;
   assign_checked(out, in.width(), in.height(), in.depth(), in.spectrum());
   if (in.is_empty()) return;
   const size_t w = static_cast<size_t>(in.width()), h = static_cast<size_t>(in.height());

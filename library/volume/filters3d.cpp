@@ -100,12 +100,7 @@ ZEL_API void LowPass3DFun(const CImg<double>& in, CImg<double>& out) {
 // (maximum + minimum) / 2, the maximum taken from 0 and the minimum from
 // 100000000: the maxima first, then the minima joined to them.
 ZEL_API void Midpoint3DFun(const CImg<double>& in, CImg<double>& out) {
-  if (&out == &in) {
-    CImg<double> fresh;
-    Midpoint3DFun(in, fresh);
-    out.swap(fresh);
-    return;
-  }
+  if (fill_aside(in, out, [&](CImg<double>& o) { Midpoint3DFun(in, o); })) return;
   block3::reduce_into(in, out, kLarger, [](double, double m) { return kLarger(m, 0.0); });
   const size_t w = static_cast<size_t>(in.width());
   block3::reduce(in, block3::Border::Repeat, 0.0, kSmaller, [&](int c, int z, size_t y, const double* m) {
@@ -161,12 +156,7 @@ ZEL_API void NonMaxima3DFun(const CImg<double>& in, CImg<double>& out) {
 // (27 x centre - block sum) x 0.5 + 127, clamped to 0..255, for every voxel;
 // voxels beyond the volume count as 0.
 ZEL_API void Laplacian3DFun(const CImg<double>& in, CImg<double>& out) {
-  if (&out == &in) {
-    CImg<double> fresh;
-    Laplacian3DFun(in, fresh);
-    out.swap(fresh);
-    return;
-  }
+  if (fill_aside(in, out, [&](CImg<double>& o) { Laplacian3DFun(in, o); })) return;
   assign_checked(out, in.width(), in.height(), in.depth(), in.spectrum());
   const size_t w = static_cast<size_t>(in.width());
   block3::reduce(in, block3::Border::Padded, 0.0, kSum, [&](int c, int z, size_t y, const double* s) {

@@ -11,6 +11,7 @@
 
 #include "../core/helpers.h"
 #include "../dll.h"
+#include "block3.h"
 
 namespace zel {
 namespace {
@@ -84,12 +85,7 @@ using namespace zel;
 // read once and written once. sigma not above 0, NaN or infinite: no
 // smoothing (a copy), as for the 2-D Gaussian.
 ZEL_API void Gauss3DFun(const CImg<double>& in, CImg<double>& out, double sigma) {
-  if (&out == &in) {
-    CImg<double> fresh;
-    Gauss3DFun(in, fresh, sigma);
-    out.swap(fresh);
-    return;
-  }
+  if (fill_aside(in, out, [&](CImg<double>& o) { Gauss3DFun(in, o, sigma); })) return;
   assign_checked(out, in.width(), in.height(), in.depth(), in.spectrum());
   if (in.is_empty()) return;
   if (!(sigma > 0.0) || std::isinf(sigma)) {
@@ -158,12 +154,7 @@ ZEL_API void Convolution3DFun(const CImg<double>& in, CImg<double>& out, ConvArr
   const auto finish = [s](double v) {
     return s > 1.0 ? v / s : s < 0.0 ? 255.0 - v / s : s == 0.0 ? std::fabs(v) : v;
   };
-  if (&out == &in) {  // out is cleared before in is read
-    CImg<double> fresh;
-    Convolution3DFun(in, fresh, kernel);
-    out.swap(fresh);
-    return;
-  }
+  if (fill_aside(in, out, [&](CImg<double>& o) { Convolution3DFun(in, o, kernel); })) return;
   assign_checked(out, in.width(), in.height(), in.depth(), in.spectrum());
   if (in.is_empty()) return;
   std::fill(out.data(), out.data() + out.size(), 0.0);
@@ -280,12 +271,7 @@ void running_extreme_down(const double* src, size_t w, size_t h, size_t k, std::
 template <class Op>
 void local_extreme(const CImg<double>& in, CImg<double>& out, int n, double start) {
   if (n < -1) throw std::invalid_argument("window size " + std::to_string(n) + " is below -1");
-  if (&out == &in) {
-    CImg<double> fresh;
-    local_extreme<Op>(in, fresh, n, start);
-    out.swap(fresh);
-    return;
-  }
+  if (fill_aside(in, out, [&](CImg<double>& o) { local_extreme<Op>(in, o, n, start); })) return;
   assign_checked(out, in.width(), in.height(), in.depth(), in.spectrum());
   if (in.is_empty()) return;
   const size_t r = static_cast<size_t>(n / 2), k = 2 * r + 1;  // n / 2 < 2^30: no overflow

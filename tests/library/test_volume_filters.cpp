@@ -151,6 +151,26 @@ TEST(Filters3D, OneSliceEqualsThe2DFilterInside) {
   }
 }
 
+TEST(Filters3D, OutputMayBeTheInput) {
+  ConvArray box;
+  box.setSize(9, 3);
+  for (int i = 0; i < 9; ++i)
+    for (int j = 0; j < 3; ++j) box.data[i][j] = 1.0;
+  const std::vector<std::pair<const char*, Filter>> filters = {
+      {"LowPass3D", LowPass3DFun}, {"Midpoint3D", Midpoint3DFun}, {"Sobel3D", Sobel3DFun},
+      {"NonMax3D", NonMaxima3DFun}, {"Laplace3D", Laplacian3DFun},
+      {"Gauss3D", [](const CImg<double>& i, CImg<double>& o) { Gauss3DFun(i, o, 1.0); }},
+      {"LocalMax", [](const CImg<double>& i, CImg<double>& o) { LocalMaximaFun(i, o, 3); }},
+      {"Conv3D", [&](const CImg<double>& i, CImg<double>& o) { Convolution3DFun(i, o, box); }},
+      {"Mask3D", [](const CImg<double>& i, CImg<double>& o) { Mask3DFun(i, o, 1); }}};
+  for (const auto& [name, f] : filters) {
+    CImg<double> v = quadratic(), apart;
+    f(v, apart);
+    f(v, v);
+    EXPECT_EQ(v, apart) << name;
+  }
+}
+
 TEST(Filters3D, DolpsIsTheClampedDifferenceOfThreeAndSixLowPasses) {
   CImg<double> v(9, 9, 5, 1, 10.0), l3, l6, tmp, out;  // a bright spot spreads: L3 is above L6 at its centre
   v(4, 4, 2) = 255.0;
