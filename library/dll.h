@@ -303,7 +303,8 @@ ZEL_API void LocalMaximaFun(const CImg<double>& in, CImg<double>& out, int n);
 // usual table is 9 x 3); first and last slice repeated; voxels whose window
 // leaves the slice are 0. With s the first plane's sum: / s where s > 1,
 // 255 - sum / s where s < 0, |sum| where s = 0. Throws std::invalid_argument
-// unless rows >= rows / 3 + 6, rows >= cols and rows / 3 <= cols.
+// unless rows >= rows / 3 + 6, rows >= cols and rows / 3 <= cols, and when the
+// non-zero taps times the voxels computed pass 2^38 multiply-adds.
 ZEL_API void Convolution3DFun(const CImg<double>& in, CImg<double>& out, ConvArray kernel);
 // A copy of in with the first and last n slices, rows and columns set to 0
 // (n limited to each axis; n <= 0 leaves the copy).

@@ -66,7 +66,8 @@ void two_sums(const Stream<A>& a, const Stream<B>& b, double& ra, double& rb) {
   for (; i + 4 <= common; i += 4) {
     // The stream read from memory is prefetched two blocks ahead (prefetches
     // never fault, so the address may lie past the samples).
-    __builtin_prefetch(reinterpret_cast<const void*>(reinterpret_cast<uintptr_t>(b.p + i) + 2 * sizeof(double) * kBlock));
+    const uintptr_t ahead = reinterpret_cast<uintptr_t>(b.p + i) + 2 * sizeof(double) * kBlock;
+    __builtin_prefetch(reinterpret_cast<const void*>(ahead));
     sa.add4(a.p + i, a.f);
     sb.add4(b.p + i, b.f);
   }

@@ -3,6 +3,7 @@
 // masking. Channels are filtered on their own; out is sized by the operation.
 #include <algorithm>
 #include <cmath>
+#include <cstdio>
 #include <cstddef>
 #include <limits>
 #include <stdexcept>
@@ -128,9 +129,12 @@ ZEL_API void Gauss3DFun(const CImg<double>& in, CImg<double>& out, double sigma)
 // With s the sum of the first plane, the sum is divided by s where s > 1,
 // becomes 255 - sum / s where s < 0 and |sum| where s = 0.
 // The shape must satisfy rows >= kr + 6, rows >= kc and kr <= kc (the three
-// planes of the usual 9 x 3 table); other shapes are refused. The work is at
-// most the taps times the voxels whose window fits, so a plane larger than
-// the slice costs nothing.
+// planes of the usual 9 x 3 table); other shapes are refused. The work is the
+// non-zero taps times the voxels whose window fits (none when a plane is
+// larger than the slice); above kMaxConvolutionWork multiply-adds, minutes
+// of work, the kernel is refused for that volume.
+constexpr double kMaxConvolutionWork = 274877906944.0;  // 2^38
+
 ZEL_API void Convolution3DFun(const CImg<double>& in, CImg<double>& out, ConvArray kernel) {
   const long long rows = kernel.getRows(), cols = kernel.getCols(), kr = rows / 3, kc = cols;
   if (rows <= 0 || cols <= 0 || kernel.data == nullptr || rows < kr + 6 || rows < kc || kr > kc)
@@ -155,12 +159,23 @@ ZEL_API void Convolution3DFun(const CImg<double>& in, CImg<double>& out, ConvArr
     return s > 1.0 ? v / s : s < 0.0 ? 255.0 - v / s : s == 0.0 ? std::fabs(v) : v;
   };
   if (fill_aside(in, out, [&](CImg<double>& o) { Convolution3DFun(in, o, kernel); })) return;
-  assign_checked(out, in.width(), in.height(), in.depth(), in.spectrum());
-  if (in.is_empty()) return;
-  std::fill(out.data(), out.data() + out.size(), 0.0);
   const long long w = in.width(), h = in.height(), d = in.depth();
   const long long x0 = kc / 2, x1 = w - kc / 2, y0 = kr / 2, y1 = h - kr / 2;  // x0 <= x < x1, y0 <= y < y1
-  if (x0 >= x1 || y0 >= y1) return;
+  const bool fits = !in.is_empty() && x0 < x1 && y0 < y1;
+  const double work = fits ? static_cast<double>(taps.size()) * static_cast<double>((x1 - x0) * (y1 - y0)) *
+                                 static_cast<double>(d) * in.spectrum()
+                           : 0.0;
+  if (work > kMaxConvolutionWork) {
+    char text[200];
+    std::snprintf(text, sizeof text,
+                  "a 3-D kernel of %zu non-zero taps needs %.3g multiply-adds on this volume, above the limit of "
+                  "2^38 (%.3g)", taps.size(), work, kMaxConvolutionWork);
+    throw std::invalid_argument(text);
+  }
+  assign_checked(out, w, h, d, in.spectrum());
+  if (in.is_empty()) return;
+  std::fill(out.data(), out.data() + out.size(), 0.0);
+  if (!fits) return;
   const size_t span = static_cast<size_t>(x1 - x0);
   std::vector<double> acc(span);
   for (int c = 0; c < in.spectrum(); ++c)

@@ -21,7 +21,9 @@ CImg<double> quadratic() {
   return v;
 }
 
-bool frame(const CImg<double>& v, int x, int y) { return x == 0 || y == 0 || x == v.width() - 1 || y == v.height() - 1; }
+bool frame(const CImg<double>& v, int x, int y) {
+  return x == 0 || y == 0 || x == v.width() - 1 || y == v.height() - 1;
+}
 
 // Checks every voxel: the input on the frame, want(x, y, z) elsewhere.
 void expect_filter(const Filter& f, const std::function<double(int, int, int)>& want, const char* name) {
@@ -53,7 +55,9 @@ TEST(Filters3D, HandWorkedOnAQuadratic) {
   // slices), each times the sum of its face weights.
   const double dz[4] = {3, 12, 24, 15};
   const auto magnitude = [&](double weights, double scale) {
-    return [=](int x, int y, int z) { return weights * std::sqrt(16.0 * x * x + 64.0 * y * y + dz[z] * dz[z]) * scale; };
+    return [=](int x, int y, int z) {
+      return weights * std::sqrt(16.0 * x * x + 64.0 * y * y + dz[z] * dz[z]) * scale;
+    };
   };
   expect_filter(Sobel3DFun, magnitude(16, 1 / 27.0), "Sobel3D");
   expect_filter(Prewitt3DFun, magnitude(9, 1), "Prewitt3D");

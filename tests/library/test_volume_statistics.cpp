@@ -24,7 +24,9 @@ CImg<double> volume() {
   return v;
 }
 
-bool same(double a, double b) { return (std::isnan(a) && std::isnan(b)) || std::fabs(a - b) <= 1e-12 * (1 + std::fabs(b)); }
+bool same(double a, double b) {
+  return (std::isnan(a) && std::isnan(b)) || std::fabs(a - b) <= 1e-12 * (1 + std::fabs(b));
+}
 
 TEST(VolumeStatistics, EachElementIsTheWholeImageMeasureOfItsPlane) {
   const CImg<double> v = volume();
@@ -54,7 +56,8 @@ TEST(VolumeStatistics, EachElementIsTheWholeImageMeasureOfItsPlane) {
     for (int z = 0; z < 4; ++z)
       for (int c = 0; c < 3; ++c) {
         const double want = k.plane(v.get_shared_slice(z, c));
-        EXPECT_TRUE(same(t.data[z][c], want)) << k.name << " [" << z << "][" << c << "] " << t.data[z][c] << " vs " << want;
+        EXPECT_TRUE(same(t.data[z][c], want))
+            << k.name << " [" << z << "][" << c << "] " << t.data[z][c] << " vs " << want;
       }
   }
   // The constant plane: no spread, no shape.

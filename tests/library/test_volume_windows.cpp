@@ -84,6 +84,11 @@ TEST(Convolution3D, ShapesOutsideTheLimitAreRefused) {
   Convolution3DFun(CImg<double>(2, 9, 1, 1, 5.0), out, kernel(12, 4, std::vector<double>(48, 1.0)));
   EXPECT_EQ(out.max(), 0.0);
   EXPECT_EQ(out.width(), 2);
+  // The work bound: 3 x 300 x 300 taps over the 299 x 299 voxels whose
+  // window fits in a 599 x 599 slice is 2.4e10 multiply-adds per slice;
+  // twelve slices pass 2^38. The size check comes before any allocation.
+  const ConvArray big = kernel(900, 300, std::vector<double>(270000, 1.0));
+  EXPECT_THROW(Convolution3DFun(CImg<double>(599, 599, 12, 1, 1.0), out, big), std::invalid_argument);
 }
 
 // The direct triple sum of a separable kernel k[|u|], u = -r..r, edge voxels repeated.
@@ -122,7 +127,9 @@ TEST(Gauss3D, MatchesTheDirectSumWithEdgeVoxelsRepeated) {
   for (const auto& [sigma, r] : {std::pair<double, int>{0.5, 1}, {2.0, 6}}) {
     Gauss3DFun(v, out, sigma);
     const CImg<double> want = direct_gauss(v, box_averaged_weights(sigma, r));
-    cimg_forXYZ(out, x, y, z) EXPECT_NEAR(out(x, y, z), want(x, y, z), 1e-11) << sigma << ": " << x << "," << y << "," << z;
+    cimg_forXYZ(out, x, y, z) {
+      EXPECT_NEAR(out(x, y, z), want(x, y, z), 1e-11) << sigma << ": " << x << "," << y << "," << z;
+    }
   }
   Gauss3DFun(CImg<double>(4, 3, 5, 2, 9.0), out, 1.3);
   EXPECT_NEAR(out.min(), 9.0, 1e-12);
@@ -166,7 +173,10 @@ CImg<double> brute_extreme(const CImg<double>& in, int n, bool larger) {
     if (x < r || y < r || x + r >= in.width() || y + r >= in.height()) continue;
     double m = larger ? 0.0 : 1000000.0;
     for (int v = -r; v <= r; ++v)
-      for (int u = -r; u <= r; ++u) m = larger ? std::max(m, in(x + u, y + v, z, c)) : std::min(m, in(x + u, y + v, z, c));
+      for (int u = -r; u <= r; ++u) {
+        const double s = in(x + u, y + v, z, c);
+        m = larger ? std::max(m, s) : std::min(m, s);
+      }
     out(x, y, z, c) = m;
   }
   return out;
