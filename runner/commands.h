@@ -15,6 +15,7 @@ std::vector<Command> measure_rows();     // rows_measure.cpp
 std::vector<Command> morphology_rows();  // rows_morphology.cpp
 std::vector<Command> enhance_rows();     // rows_enhance.cpp
 std::vector<Command> hough_rows();       // rows_hough.cpp
+std::vector<Command> volume_file_rows();        // rows_volume_files.cpp
 std::vector<Command> volume_statistics_rows();  // rows_volume_statistics.cpp
 std::vector<Command> volume_filter_rows();      // rows_volume_filters.cpp
 

@@ -7,6 +7,7 @@
 #include <new>
 #include <stdexcept>
 
+#include "core/numeric.h"
 #include "menuitems.h"
 #include "valuefile.h"
 
@@ -37,9 +38,7 @@ int Args::integer(int k) const {
   const Number& n = numbers_.at(k - 1);
   if (std::isnan(n.value)) throw ValueFileError(n.file, "number is not a number where a whole number is needed");
   // Out-of-range numbers saturate, so that a huge request stays huge.
-  if (n.value >= 2147483647.0) return 2147483647;
-  if (n.value <= -2147483648.0) return -2147483647 - 1;
-  return static_cast<int>(n.value);
+  return zel::saturate_to_int(n.value);
 }
 
 Results::Slot& Results::set(int slot, Kind kind) {

@@ -1,5 +1,4 @@
-// Command rows: image information, pixel editing, drawing and geometry, and
-// image files.
+// Command rows: image information and pixels, pixel editing and drawing, and geometry.
 #include "commands.h"
 #include "dll.h"
 
@@ -9,35 +8,34 @@ std::vector<Command> basics_rows() {
   using A = const Args&;
   using R = Results&;
   return {
+      // Information and pixels
+      {"GetWidth", "S", [](A a, R r) { r.number(GetWidthFun(a.image(1))); }},
+      {"GetHeight", "S", [](A a, R r) { r.number(GetHeightFun(a.image(1))); }},
+      {"GetChannels", "S", [](A a, R r) { r.number(GetChannelsFun(a.image(1))); }},
+      {"GetPixel", "IC", [](A a, R r) { r.colour(GetPixelFun(a.image(1), a.coord(1))); }},
+      {"FWP", "I", [](A a, R r) { r.coord(FirstWhitePixelFun(a.image(1))); }},
+      {"GreyscalePixelSum", "I", [](A a, R r) { r.number(GrayscalePixelSumFun(a.image(1))); }},
+
+      // Pixel editing and drawing
       // Image information, pixel editing, drawing and geometry
       {"DrawBox", "ICCKN", [](A a, R r) { DrawBoxFun(a.image(1), r.image(0), a.coord(1), a.coord(2), a.colour(), a.integer(1)); }},
       {"DrawCircle", "ICNKN", [](A a, R r) { DrawCircleFun(a.image(1), r.image(0), a.coord(1), a.integer(1), a.colour(), a.integer(2)); }},
       {"DrawLine", "ICCKN", [](A a, R r) { DrawLineFun(a.image(1), r.image(0), a.coord(1), a.coord(2), a.colour(), a.integer(1)); }},
       {"FillBox", "ICCK", [](A a, R r) { FillBoxFun(a.image(1), r.image(0), a.coord(1), a.coord(2), a.colour()); }},
       {"FillCircle", "ICNK", [](A a, R r) { FillCircleFun(a.image(1), r.image(0), a.coord(1), a.integer(1), a.colour()); }},
-      {"GetWidth", "S", [](A a, R r) { r.number(GetWidthFun(a.image(1))); }},
-      {"GetHeight", "S", [](A a, R r) { r.number(GetHeightFun(a.image(1))); }},
-      {"GetChannels", "S", [](A a, R r) { r.number(GetChannelsFun(a.image(1))); }},
-      {"GetPixel", "IC", [](A a, R r) { r.colour(GetPixelFun(a.image(1), a.coord(1))); }},
       {"RemovePixel", "IC", [](A a, R r) { RemovePixelFun(a.image(1), r.image(0), a.coord(1)); }},
       {"SetPixel", "ICK", [](A a, R r) { SetPixelFun(a.image(1), r.image(0), a.coord(1), a.colour()); }},
-      {"DoubleSize", "I", [](A a, R r) { DoubleImgSizeFun(a.image(1), r.image(0)); }},
-      {"HalveSize", "I", [](A a, R r) { HalveImgSizeFun(a.image(1), r.image(0)); }},
       {"MaskImg", "IN", [](A a, R r) { MaskImgFun(a.image(1), r.image(0), a.integer(1)); }},
       {"Point2Cross", "I", [](A a, R r) { Point2CrossFun(a.image(1), r.image(0)); }},
       {"Point2Square", "I", [](A a, R r) { Point2SquareFun(a.image(1), r.image(0)); }},
+
+      // Geometry
+      {"DoubleSize", "I", [](A a, R r) { DoubleImgSizeFun(a.image(1), r.image(0)); }},
+      {"HalveSize", "I", [](A a, R r) { HalveImgSizeFun(a.image(1), r.image(0)); }},
       {"RotateImg", "IN", [](A a, R r) { RotateImgFun(a.image(1), r.image(0), a.number(1)); }},
       {"Rotatem90", "I", [](A a, R r) { RotateMinus90ImgFun(a.image(1), r.image(0)); }},
       {"Rotatep90", "I", [](A a, R r) { RotatePlus90ImgFun(a.image(1), r.image(0)); }},
       {"ScaleImg", "INN", [](A a, R r) { ScaleImgFun(a.image(1), r.image(0), a.integer(1), a.integer(2)); }},
-      {"Centroid", "I", [](A a, R r) { CentroidFun(a.image(1), r.image(0)); }},
-      {"Centroid16", "I", [](A a, R r) { Centroid16Fun(a.image(1), r.image(0)); }},
-      {"FWP", "I", [](A a, R r) { r.coord(FirstWhitePixelFun(a.image(1))); }},
-      {"GreyscalePixelSum", "I", [](A a, R r) { r.number(GrayscalePixelSumFun(a.image(1))); }},
-
-      // DICOM and image files
-      {"DICOMSave", "IP", [](A a, R r) { DicomSaveFun(a.image(1), a.path(1)); r.say_success(); }},
-      {"DICOMReadSingle", "P", [](A a, R r) { DicomOpenFunSingle(r.image(0), a.path(1)); }},
   };
 }
 

@@ -1,4 +1,4 @@
-// Command rows: filters and edge detection.
+// Command rows: smoothing and neighbourhood filters, edge and feature detectors.
 #include "commands.h"
 #include "dll.h"
 
@@ -12,9 +12,6 @@ std::vector<Command> filter_rows() {
       {"AdaptSmooth", "INNN", [](A a, R r) { AdaptiveSmoothFun(a.image(1), r.image(0), a.integer(1), a.number(2), a.number(3)); }},
       {"Convolution", "IA", [](A a, R r) { ConvolutionFun(a.image(1), r.image(0), a.array(1)); }},
       {"Diffusion", "INN", [](A a, R r) { DiffusionFun(a.image(1), r.image(0), a.number(1), a.integer(2)); }},
-      // DOLPSFun leaves a smoothed image in its input, which the runner holds
-      // read-only: it works on a copy, which nothing reads afterwards.
-      {"DOLPS", "I", [](A a, R r) { CImg<double> in(a.image(1)); DOLPSFun(in, r.image(0)); }},
       {"Gauss", "IN", [](A a, R r) { GaussFun(a.image(1), r.image(0), a.number(1)); }},
       {"LINFilter", "I", [](A a, R r) { LargestIntensityNeighbourFun(a.image(1), r.image(0)); }},
       {"LowPass", "I", [](A a, R r) { LowPassFun(a.image(1), r.image(0)); }},
@@ -25,10 +22,8 @@ std::vector<Command> filter_rows() {
       {"SINFilter", "I", [](A a, R r) { SmallestIntensityNeighbourFun(a.image(1), r.image(0)); }},
       {"ZeroCross", "I", [](A a, R r) { ZeroCrossingsDetectorFun(a.image(1), r.image(0)); }},
 
-      // Edge and feature detectors, thinning
-      {"BinaryBorder", "I", [](A a, R r) { BinaryBorderFun(a.image(1), r.image(0)); }},
+      // Edges and features
       {"Canny", "INNN", [](A a, R r) { CannyFun(a.image(1), r.image(0), r.image(1), a.number(1), a.integer(2), a.integer(3)); }},
-      {"CornerPoint", "I", [](A a, R r) { CornerPointDetectorFun(a.image(1), r.image(0)); }},
       {"FreiChen", "I", [](A a, R r) { FreiChenFun(a.image(1), r.image(0)); }},
       {"IntensGradDir", "I", [](A a, R r) { IntensityGradientDirectionFun(a.image(1), r.image(0)); }},
       {"Laplacian", "IN", [](A a, R r) { LaplacianFun(a.image(1), r.image(0), a.integer(1)); }},
@@ -36,10 +31,6 @@ std::vector<Command> filter_rows() {
       {"Prewitt", "I", [](A a, R r) { PrewittFun(a.image(1), r.image(0)); }},
       {"Roberts", "I", [](A a, R r) { RobertsFun(a.image(1), r.image(0)); }},
       {"Sobel", "I", [](A a, R r) { SobelFun(a.image(1), r.image(0)); }},
-      {"ThinImg", "IN", [](A a, R r) { ThinImgFun(a.image(1), r.image(0), a.integer(1)); }},
-      {"FullThin", "I", [](A a, R r) { FullThinFun(a.image(1), r.image(0)); }},
-      {"Junctions", "I", [](A a, R r) { JunctionDetectorFun(a.image(1), r.image(0)); }},
-      {"LimbEnds", "I", [](A a, R r) { LimbEndDetectorFun(a.image(1), r.image(0)); }},
       {"Susan", "INN", [](A a, R r) { SusanDetectorFun(a.image(1), r.image(0), a.integer(1), a.integer(2)); }},
   };
 }

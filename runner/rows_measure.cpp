@@ -1,6 +1,5 @@
-// Command rows: measurements and local equalisation. A measurement writes
-// its number (an int result converted exactly to a double) as the slot-0
-// number file.
+// Command rows: measurements and point thresholds. A measurement writes its number (an
+// int result converted exactly to a double) as the slot-0 number file.
 #include "commands.h"
 #include "dll.h"
 
@@ -10,6 +9,14 @@ std::vector<Command> measure_rows() {
   using A = const Args&;
   using R = Results&;
   return {
+      // Measurements
+      {"EulerNum", "I", [](A a, R r) { r.number(EulerNumFun(a.image(1))); }},
+      {"WPCounter", "I", [](A a, R r) { r.number(WhitePixelCounterFun(a.image(1))); }},
+      {"CoOcMatGen", "I", [](A a, R r) { CoOcMatGenFun(a.image(1), r.image(0)); }},
+      {"CoHomog", "I", [](A a, R r) { r.number(CoHomogFun(a.image(1))); }},
+      {"CoEntropy", "I", [](A a, R r) { r.number(CoEntropyFun(a.image(1))); }},
+      {"CoEnergy", "I", [](A a, R r) { r.number(CoEnergyFun(a.image(1))); }},
+      {"CoContrast", "I", [](A a, R r) { r.number(CoContrastFun(a.image(1))); }},
       {"AvgIntensity", "I", [](A a, R r) { r.number(AverageIntensityFun(a.image(1))); }},
       {"EntropyCalc", "I", [](A a, R r) { r.number(EntropyCalcFun(a.image(1))); }},
       {"HighestGrey", "I", [](A a, R r) { r.number(HighestGreyFun(a.image(1))); }},
@@ -19,8 +26,12 @@ std::vector<Command> measure_rows() {
       {"SkewCalc", "I", [](A a, R r) { r.number(SkewCalcFun(a.image(1))); }},
       {"STDCalc", "I", [](A a, R r) { r.number(STDCalcFun(a.image(1))); }},
       {"VarianceCalc", "I", [](A a, R r) { r.number(VarianceCalcFun(a.image(1))); }},
-      {"LocalEq3x3", "I", [](A a, R r) { LocalEqualisation3x3Fun(a.image(1), r.image(0)); }},
-      {"LocalEq5x5", "I", [](A a, R r) { LocalEqualisation5x5Fun(a.image(1), r.image(0)); }},
+
+      // Point thresholds
+      {"DualThresh", "INN", [](A a, R r) { DoubleThresholdFun(a.image(1), r.image(0), a.integer(1), a.integer(2)); }},
+      {"EntropicThresh", "I", [](A a, R r) { r.number(EntropicThresholdFun(a.image(1))); }},
+      {"MidThresh", "I", [](A a, R r) { MidThresholdFun(a.image(1), r.image(0)); }},
+      {"Threshold", "IN", [](A a, R r) { ThresholdFun(a.image(1), r.image(0), a.integer(1)); }},
   };
 }
 

@@ -1,5 +1,7 @@
 #include "valuefile.h"
 
+#include "core/numeric.h"
+
 #include <fcntl.h>
 #include <sys/mman.h>
 #include <sys/stat.h>
@@ -214,9 +216,7 @@ void read_small_value(const char* path, double (&v)[N], const char* kind) {
 // that a far-away position stays far away instead of wrapping.
 int to_coordinate(double v, const char* path) {
   if (std::isnan(v)) throw ValueFileError(path, "coordinate is not a number");
-  if (v >= 2147483647.0) return 2147483647;
-  if (v <= -2147483648.0) return -2147483647 - 1;
-  return static_cast<int>(v);
+  return zel::saturate_to_int(v);
 }
 
 }  // namespace

@@ -6,6 +6,7 @@
 
 #include "../dll.h"
 #include "helpers.h"
+#include "numeric.h"
 
 namespace {
 
@@ -88,13 +89,6 @@ void combine(const CImg<double>& a, const CImg<double>& b, CImg<double>& out, F 
   }
 }
 
-// Truncates toward zero to a 32-bit integer; values beyond the int32 range
-// saturate to it and NaN counts as 0, so no conversion is undefined.
-inline int32_t to_int32(double v) {
-  const double t = v == v ? v : 0.0;
-  return static_cast<int32_t>(std::min(std::max(t, -2147483648.0), 2147483647.0));
-}
-
 }  // namespace
 
 ZEL_API void AddImgFun(const CImg<double>& a, const CImg<double>& b, CImg<double>& out) {
@@ -127,15 +121,15 @@ ZEL_API void MinimumImgFun(const CImg<double>& a, const CImg<double>& b, CImg<do
 }
 
 ZEL_API void AndImgFun(const CImg<double>& a, const CImg<double>& b, CImg<double>& out) {
-  combine(a, b, out, [](double x, double y) { return static_cast<double>(to_int32(x) & to_int32(y)); });
+  combine(a, b, out, [](double x, double y) { return static_cast<double>(zel::saturate_to_int(x) & zel::saturate_to_int(y)); });
 }
 
 ZEL_API void OrImgFun(const CImg<double>& a, const CImg<double>& b, CImg<double>& out) {
-  combine(a, b, out, [](double x, double y) { return static_cast<double>(to_int32(x) | to_int32(y)); });
+  combine(a, b, out, [](double x, double y) { return static_cast<double>(zel::saturate_to_int(x) | zel::saturate_to_int(y)); });
 }
 
 ZEL_API void XorImgFun(const CImg<double>& a, const CImg<double>& b, CImg<double>& out) {
-  combine(a, b, out, [](double x, double y) { return static_cast<double>(to_int32(x) ^ to_int32(y)); });
+  combine(a, b, out, [](double x, double y) { return static_cast<double>(zel::saturate_to_int(x) ^ zel::saturate_to_int(y)); });
 }
 
 ZEL_API void NotImgFun(const CImg<double>& in, CImg<double>& out) {

@@ -46,20 +46,17 @@ ZEL_API void CoOcMatGenFun(const CImg<double>& in, CImg<double>& out) {
   if (in.is_empty()) return;
   const size_t w = static_cast<size_t>(in.width()), h = static_cast<size_t>(in.height());
   std::vector<int> levels(w);
-  for (int c = 0; c < in.spectrum(); ++c)
-    for (int z = 0; z < in.depth(); ++z) {
-      const double* src = plane_at(in, z, c);
-      double* m = plane_at(out, z, c);
-      for (size_t y = 0; y < h; ++y) {
-        for (size_t x = 0; x < w; ++x) levels[x] = level(src[y * w + x]);
-        for (size_t x = 0; x + 1 < w; ++x) {
-          const int a = levels[x], b = levels[x + 1];
-          if ((a | b) < 0) continue;
-          m[b * kLevels + a] += 1.0;
-          m[a * kLevels + b] += 1.0;
-        }
+  for_each_plane_pair(in, out, [&](const double* src, double* m) {
+    for (size_t y = 0; y < h; ++y) {
+      for (size_t x = 0; x < w; ++x) levels[x] = level(src[y * w + x]);
+      for (size_t x = 0; x + 1 < w; ++x) {
+        const int a = levels[x], b = levels[x + 1];
+        if ((a | b) < 0) continue;
+        m[b * kLevels + a] += 1.0;
+        m[a * kLevels + b] += 1.0;
       }
     }
+  });
 }
 
 // Sum of trunc(cell) / (1 + |column - row|) over every cell of every slice

@@ -13,6 +13,23 @@
 
 namespace zel {
 
+// True when (x, y) addresses a pixel of the image's planes.
+inline bool inside(const CImg<double>& img, long x, long y) {
+  return x >= 0 && y >= 0 && x < img.width() && y < img.height();
+}
+
+// Writes colour (channel 0, 1, 2 taking R, G, B; further channels untouched)
+// at (x, y) of every slice; positions outside the image are skipped.
+inline void put_colour(CImg<double>& img, long x, long y, const double rgb[3]) {
+  if (!inside(img, x, y)) return;
+  const size_t n = plane_size(img);
+  const size_t at = static_cast<size_t>(y) * img.width() + static_cast<size_t>(x);
+  const int channels = img.spectrum() < 3 ? img.spectrum() : 3;
+  for (int c = 0; c < channels; ++c)
+    for (int z = 0; z < img.depth(); ++z)
+      img.data()[at + n * (static_cast<size_t>(z) + static_cast<size_t>(img.depth()) * c)] = rgb[c];
+}
+
 inline void colour_values(const RGBTriplet& colour, double rgb[3]) {
   rgb[0] = colour.getR();
   rgb[1] = colour.getG();

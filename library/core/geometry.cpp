@@ -8,19 +8,12 @@
 
 #include "../dll.h"
 #include "helpers.h"
+#include "numeric.h"
 
 namespace {
 
+using zel::kPi;
 using zel::plane_at;
-
-// Calls f(src_plane, dst_plane) for every plane of in and the matching plane of out.
-template <class F>
-void for_plane_pairs(const CImg<double>& in, CImg<double>& out, F f) {
-  for (int c = 0; c < in.spectrum(); ++c)
-    for (int z = 0; z < in.depth(); ++z) f(plane_at(in, z, c), plane_at(out, z, c));
-}
-
-constexpr double kPi = 3.14159265358979323846;
 
 // The quarter turns walk a plane in kTile x kTile tiles, each in kBlock x
 // kBlock blocks taken down the source columns. A block reads kBlock source
@@ -68,7 +61,7 @@ void quarter_turn_image(const CImg<double>& in, CImg<double>& out) {
   const size_t w = static_cast<size_t>(in.width()), h = static_cast<size_t>(in.height());
   zel::assign_checked(out, in.height(), in.width(), in.depth(), in.spectrum());
   if (out.is_empty()) return;
-  for_plane_pairs(in, out, [&](const double* s, double* d) { quarter_turn<Plus>(s, d, w, h); });
+  zel::for_each_plane_pair(in, out, [&](const double* s, double* d) { quarter_turn<Plus>(s, d, w, h); });
 }
 
 // One entry of a resampling table: the two source indices and the weight of the second.
@@ -103,7 +96,7 @@ ZEL_API void DoubleImgSizeFun(const CImg<double>& in, CImg<double>& out) {
   // Every output pixel is written below, so the buffer needs no clearing first.
   // Beyond the last column or row the edge pixel is repeated, so the
   // in-between pixels there equal the edge pixel.
-  for_plane_pairs(in, out, [&](const double* src, double* dst) {
+  zel::for_each_plane_pair(in, out, [&](const double* src, double* dst) {
     for (int y = 0; y < h; ++y) {
       const double* r = src + static_cast<size_t>(y) * sw;
       const double* rn = y + 1 < h ? r + sw : r;
@@ -132,7 +125,7 @@ ZEL_API void HalveImgSizeFun(const CImg<double>& in, CImg<double>& out) {
   zel::assign_checked(out, w / 2, h / 2, in.depth(), in.spectrum());
   if (out.is_empty()) return;
   const size_t sw = static_cast<size_t>(w), ow = sw / 2, oh = static_cast<size_t>(h / 2);
-  for_plane_pairs(in, out, [&](const double* src, double* dst) {
+  zel::for_each_plane_pair(in, out, [&](const double* src, double* dst) {
     for (size_t y = 0; y < oh; ++y) {
       const double* r0 = src + 2 * y * sw;
       const double* r1 = r0 + sw;
@@ -182,7 +175,7 @@ ZEL_API void RotateImgFun(const CImg<double>& in, CImg<double>& out, double degr
   const size_t sw = static_cast<size_t>(w), sh = static_cast<size_t>(h);
   // The output is made in kRotateTile x kRotateTile tiles: whatever the angle,
   // the source pixels that one tile reads then stay in the cache.
-  for_plane_pairs(in, out, [&](const double* src, double* dst) {
+  zel::for_each_plane_pair(in, out, [&](const double* src, double* dst) {
     for (size_t ty = 0; ty < sh; ty += kRotateTile) {
       const size_t ty_end = std::min(sh, ty + kRotateTile);
       for (size_t tx = 0; tx < sw; tx += kRotateTile) {
@@ -239,7 +232,7 @@ ZEL_API void ScaleImgFun(const CImg<double>& in, CImg<double>& out, int newWidth
   const std::vector<Tap> xt = resample_taps(in.width(), newWidth);
   const std::vector<Tap> yt = resample_taps(in.height(), newHeight);
   const size_t sw = static_cast<size_t>(in.width()), ow = static_cast<size_t>(newWidth);
-  for_plane_pairs(in, out, [&](const double* src, double* dst) {
+  zel::for_each_plane_pair(in, out, [&](const double* src, double* dst) {
     for (size_t y = 0; y < yt.size(); ++y) {
       const double* r0 = src + yt[y].lo * sw;
       const double* r1 = src + yt[y].hi * sw;

@@ -1,5 +1,6 @@
-// Shared building blocks of the library's loops: numeric helpers and
-// iteration over the planes (one slice of one channel) of an image.
+// Shared building blocks of the library's loops over pixel buffers: the
+// planes (one slice of one channel) of an image, checked sizing, and
+// streaming stores for outputs filled once.
 #pragma once
 
 #include <climits>
@@ -10,22 +11,6 @@
 #include "../image.h"
 
 namespace zel {
-
-// The smaller / larger of two doubles; the second argument on a tie.
-inline double smin(double a, double b) { return a < b ? a : b; }
-inline double smax(double a, double b) { return a > b ? a : b; }
-// The larger / smaller of two samples in a form the compiler turns into one
-// vector instruction; NaN compares false, so a NaN is kept or dropped by its
-// position, never a fault.
-struct PickMax {
-  double operator()(double a, double b) const { return a > b ? a : b; }
-};
-struct PickMin {
-  double operator()(double a, double b) const { return a < b ? a : b; }
-};
-
-// Clamps a grey level to 0..255.
-inline double flow(double v) { return v < 0.0 ? 0.0 : (v > 255.0 ? 255.0 : v); }
 
 // Number of pixels in one plane.
 inline size_t plane_size(const CImg<double>& img) {
@@ -44,6 +29,25 @@ template <class Img, class F>
 void for_each_plane(Img& img, F f) {
   for (int c = 0; c < img.spectrum(); ++c)
     for (int z = 0; z < img.depth(); ++z) f(plane_at(img, z, c), z, c);
+}
+
+// Calls f(plane_a, plane_b) for every plane of a and the plane at the same
+// slice and channel of b (b at least as deep and as many channels as a).
+template <class A, class B, class F>
+void for_each_plane_pair(A& a, B& b, F f) {
+  for (int c = 0; c < a.spectrum(); ++c)
+    for (int z = 0; z < a.depth(); ++z) f(plane_at(a, z, c), plane_at(b, z, c));
+}
+
+// Sizes out like in and writes f(sample) for every sample, in one pass over
+// the buffer.
+template <class F>
+void point_map(const CImg<double>& in, CImg<double>& out, F f) {
+  out.assign(in.width(), in.height(), in.depth(), in.spectrum());
+  const double* s = in.data();
+  double* d = out.data();
+  const size_t n = in.size();
+  for (size_t i = 0; i < n; ++i) d[i] = f(s[i]);
 }
 
 // Sizes img to w x h x d x c, pixels left uninitialised; a zero or negative
@@ -66,23 +70,6 @@ inline void assign_checked(CImg<double>& img, long long w, long long h, long lon
   }
   img.assign(static_cast<unsigned int>(w), static_cast<unsigned int>(h), static_cast<unsigned int>(d),
              static_cast<unsigned int>(c));
-}
-
-// True when (x, y) addresses a pixel of the image's planes.
-inline bool inside(const CImg<double>& img, long x, long y) {
-  return x >= 0 && y >= 0 && x < img.width() && y < img.height();
-}
-
-// Writes colour (channel 0, 1, 2 taking R, G, B; further channels untouched)
-// at (x, y) of every slice; positions outside the image are skipped.
-inline void put_colour(CImg<double>& img, long x, long y, const double rgb[3]) {
-  if (!inside(img, x, y)) return;
-  const size_t n = plane_size(img);
-  const size_t at = static_cast<size_t>(y) * img.width() + static_cast<size_t>(x);
-  const int channels = img.spectrum() < 3 ? img.spectrum() : 3;
-  for (int c = 0; c < channels; ++c)
-    for (int z = 0; z < img.depth(); ++z)
-      img.data()[at + n * (static_cast<size_t>(z) + static_cast<size_t>(img.depth()) * c)] = rgb[c];
 }
 
 }  // namespace zel

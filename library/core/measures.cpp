@@ -7,7 +7,7 @@
 #include <vector>
 
 #include "../dll.h"
-#include "../morphology/blobs.h"
+#include "runs.h"
 #include "helpers.h"
 
 namespace {

@@ -47,14 +47,11 @@ void mark_bright_points(const CImg<double>& in, CImg<double>& out, Mark mark) {
   const CImg<double>& src = (&in == &out) ? kept : in;
   out.assign(src.width(), src.height(), src.depth(), src.spectrum(), 0.0);
   const int w = src.width(), h = src.height();
-  for (int c = 0; c < src.spectrum(); ++c)
-    for (int z = 0; z < src.depth(); ++z) {
-      const double* s = zel::plane_at(src, z, c);
-      double* d = zel::plane_at(out, z, c);
-      for (int y = 0; y < h; ++y, s += w)
-        for (int x = 0; x < w; ++x)
-          if (s[x] >= 255.0) mark(d, w, h, x, y);
-    }
+  zel::for_each_plane_pair(src, out, [&](const double* s, double* d) {
+    for (int y = 0; y < h; ++y, s += w)
+      for (int x = 0; x < w; ++x)
+        if (s[x] >= 255.0) mark(d, w, h, x, y);
+  });
 }
 
 // Sets columns x0..x1 of row y to 255, clipped to the plane.

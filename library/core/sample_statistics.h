@@ -15,6 +15,8 @@
 #include <cmath>
 #include <cstddef>
 #include <limits>
+
+#include "numeric.h"
 #if defined(__SSE2__)
 #include <emmintrin.h>
 #endif
@@ -157,26 +159,19 @@ inline void finite_range(const double* s, size_t n, double& lo, double& hi) {
   }
 }
 
-// Histogram bin of a grey level: truncated toward zero, clamped into 0..255
-// (NaN into 0); the clamps come first so the conversion is always defined.
-inline int bin_of(double v) {
-  const double t = v > 0.0 ? v : 0.0;
-  return static_cast<int>(t < 255.0 ? t : 255.0);
-}
-
 // A 256-bin histogram. Samples are mapped to levels a stretch at a time (a
 // loop the compiler vectorises), then counted into four interleaved
 // histograms so that runs of equal values do not wait on one counter.
 class Histogram {
  public:
-  // Counts bin_of(level(p[i])) for n samples.
+  // Counts grey_bin(level(p[i])) for n samples.
   template <class Level>
   void add(const double* p, size_t n, Level level) {
     constexpr size_t kStretch = 256;
     int bins[kStretch];
     for (size_t at = 0; at < n; at += kStretch) {
       const size_t len = std::min(kStretch, n - at);
-      for (size_t i = 0; i < len; ++i) bins[i] = bin_of(level(p[at + i]));
+      for (size_t i = 0; i < len; ++i) bins[i] = grey_bin(level(p[at + i]));
       size_t i = 0;
       for (; i + 4 <= len; i += 4)
         for (int k = 0; k < 4; ++k) ++hist_[k][bins[i + k]];

@@ -6,6 +6,7 @@
 #include <cstring>
 
 #include "helpers.h"
+#include "numeric.h"
 
 namespace zel {
 namespace {
@@ -31,7 +32,7 @@ std::vector<double> half_kernel(double sigma, size_t n) {
       for (double k = a; k <= radius; k += 1.0) tail += std::exp(-k * k / two_var);
     } else {
       const double s = sigma * std::sqrt(2.0);
-      tail = sigma * std::sqrt(M_PI / 2.0) * (std::erf((radius + 0.5) / s) - std::erf((a - 0.5) / s));
+      tail = sigma * std::sqrt(kPi / 2.0) * (std::erf((radius + 0.5) / s) - std::erf((a - 0.5) / s));
     }
     wt[last] += tail;
   }

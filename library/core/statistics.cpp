@@ -11,18 +11,12 @@
 
 #include "../dll.h"
 #include "helpers.h"
+#include "numeric.h"
 #include "sample_statistics.h"
 
 namespace {
 
 using namespace zel::stats;
-
-// Truncates toward zero into the int range; beyond it the value saturates.
-int truncate_to_int(double v) {
-  if (v >= 2147483647.0) return INT_MAX;
-  if (v <= -2147483648.0) return INT_MIN;
-  return static_cast<int>(v);
-}
 
 constexpr auto kSquare = [](auto v) { return v * v; };
 
@@ -46,13 +40,13 @@ ZEL_API double KurtosisCalcFun(const CImg<double>& in) { return kurtosis(moments
 // Starts from 0, so an empty or all-negative image gives 0; NaN samples are
 // passed over; a largest value beyond the int range saturates to INT_MAX.
 ZEL_API int HighestGreyFun(const CImg<double>& in) {
-  return truncate_to_int(extreme<true>(in.data(), in.size(), 0.0));
+  return zel::saturate_to_int(extreme<true>(in.data(), in.size(), 0.0));
 }
 
 // Starts from 255, so an empty image or one above 255 gives 255; NaN samples
 // are passed over; a smallest value below the int range saturates to INT_MIN.
 ZEL_API int LowestGreyFun(const CImg<double>& in) {
-  return truncate_to_int(extreme<false>(in.data(), in.size(), 255.0));
+  return zel::saturate_to_int(extreme<false>(in.data(), in.size(), 255.0));
 }
 
 // Histogram of slice 0 over all channels, 256 bins. A value's bin is the

@@ -10,11 +10,7 @@ namespace {
 // Sizes out like in and writes 255 where keep(sample), 0 elsewhere.
 template <class Keep>
 void binarise(const CImg<double>& in, CImg<double>& out, Keep keep) {
-  out.assign(in.width(), in.height(), in.depth(), in.spectrum());
-  const double* s = in.data();
-  double* d = out.data();
-  const size_t n = in.size();
-  for (size_t i = 0; i < n; ++i) d[i] = keep(s[i]) ? 255.0 : 0.0;
+  zel::point_map(in, out, [keep](double v) { return keep(v) ? 255.0 : 0.0; });
 }
 
 }  // namespace

@@ -8,6 +8,7 @@
 #include <vector>
 
 #include "../core/helpers.h"
+#include "../core/numeric.h"
 #include "../core/separable.h"
 #include "../core/window.h"
 #include "../dll.h"

@@ -14,6 +14,7 @@
 #include <cstddef>
 
 #include "../core/helpers.h"
+#include "../core/numeric.h"
 #include "../core/window.h"
 
 namespace zel {

@@ -12,6 +12,7 @@
 #include <vector>
 
 #include "../core/helpers.h"
+#include "../core/numeric.h"
 #include "../core/window.h"
 #include "../dll.h"
 

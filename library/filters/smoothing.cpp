@@ -11,6 +11,7 @@
 #include "core/separable.h"
 #include "core/window.h"
 #include "dll.h"
+#include "../core/numeric.h"
 
 namespace zel {
 namespace {
@@ -28,15 +29,6 @@ inline void load9(const double* c, ptrdiff_t s, double v[9]) {
 inline void sort2(double& a, double& b) {
   const double lo = a < b ? a : b, hi = a > b ? a : b;
   a = lo, b = hi;
-}
-
-// A double truncated toward zero to an int, saturated at the int range; NaN gives 0.
-// Written as vector max, min and mask so that a loop of them vectorises.
-inline int64_t truncate_to_int(double v) {
-  double c = v > -2147483648.0 ? v : -2147483648.0;
-  c = c < 2147483647.0 ? c : 2147483647.0;
-  c = v == v ? c : 0.0;
-  return static_cast<int64_t>(static_cast<int32_t>(c));
 }
 
 // Sets out to a copy of in, then applies passes of f, each pass computing
@@ -235,31 +227,28 @@ ZEL_API void ConvolutionFun(const CImg<double>& in, CImg<double>& out, ConvArray
   if (in.is_empty()) return;
   const ptrdiff_t w = in.width(), h = in.height();
   std::vector<double> acc(static_cast<size_t>(w));
-  for (int c = 0; c < in.spectrum(); ++c)
-    for (int z = 0; z < in.depth(); ++z) {
-      const double* src = plane_at(in, z, c);
-      double* dst = plane_at(out, z, c);
-      for (ptrdiff_t y = 0; y < h; ++y) {
-        std::fill(acc.begin(), acc.end(), 0.0);
-        // Kernel rows whose source row y + i - cy lies inside the plane.
-        const ptrdiff_t i0 = std::max<ptrdiff_t>(0, cy - y), i1 = std::min<ptrdiff_t>(rows, h + cy - y);
-        for (ptrdiff_t i = i0; i < i1; ++i) {
-          const double* srow = src + (y + i - cy) * w;
-          for (size_t t = first[i]; t < first[i + 1]; ++t) {
-            const ptrdiff_t dx = taps[t].dx, x0 = std::max<ptrdiff_t>(0, -dx), x1 = std::min(w, w - dx);
-            const double k = taps[t].k;
-            const double* s = srow + dx;
-            for (ptrdiff_t x = x0; x < x1; ++x) acc[x] += k * s[x];
-          }
-        }
-        double* o = dst + y * w;
-        for (ptrdiff_t x = 0; x < w; ++x) {
-          const double a = acc[x];
-          const double v = sum == 0.0 ? std::fabs(a) : sum > 1.0 ? a / sum : sum < 0.0 ? 255.0 - a / sum : a;
-          o[x] = flow(v);
+  for_each_plane_pair(in, out, [&](const double* src, double* dst) {
+    for (ptrdiff_t y = 0; y < h; ++y) {
+      std::fill(acc.begin(), acc.end(), 0.0);
+      // Kernel rows whose source row y + i - cy lies inside the plane.
+      const ptrdiff_t i0 = std::max<ptrdiff_t>(0, cy - y), i1 = std::min<ptrdiff_t>(rows, h + cy - y);
+      for (ptrdiff_t i = i0; i < i1; ++i) {
+        const double* srow = src + (y + i - cy) * w;
+        for (size_t t = first[i]; t < first[i + 1]; ++t) {
+          const ptrdiff_t dx = taps[t].dx, x0 = std::max<ptrdiff_t>(0, -dx), x1 = std::min(w, w - dx);
+          const double k = taps[t].k;
+          const double* s = srow + dx;
+          for (ptrdiff_t x = x0; x < x1; ++x) acc[x] += k * s[x];
         }
       }
+      double* o = dst + y * w;
+      for (ptrdiff_t x = 0; x < w; ++x) {
+        const double a = acc[x];
+        const double v = sum == 0.0 ? std::fabs(a) : sum > 1.0 ? a / sum : sum < 0.0 ? 255.0 - a / sum : a;
+        o[x] = flow(v);
+      }
     }
+  });
 }
 
 // Mean over the (2r+1) x (2r+1) window clipped at the plane border: each
@@ -283,7 +272,7 @@ ZEL_API void RectangularAverageFilterFun(const CImg<double>& in, CImg<double>& o
   for (int c = 0; c < in.spectrum(); ++c)
     for (int z = 0; z < in.depth(); ++z) {
       double* dst = plane_at(out, z, c);
-      const auto sample = [](double v) { return truncate_to_int(v); };
+      const auto sample = [](double v) { return static_cast<int64_t>(zel::saturate_to_int(v)); };
       box_sum_rows<int64_t>(plane_at(in, z, c), w, h, rr, sample, [&](size_t y, const int64_t* sums) {
         double* o = dst + y * w;
         const double cy = static_cast<double>(box_count(y, h, rr));

@@ -10,6 +10,7 @@
 #include <vector>
 
 #include "../core/helpers.h"
+#include "../core/numeric.h"
 #include "../dll.h"
 #include "blob_tools.h"
 

@@ -8,19 +8,18 @@
 #include <vector>
 
 #include "../core/helpers.h"
+#include "../core/numeric.h"
 #include "blobs.h"
 
 namespace zel {
 
-// A pixel is white when every channel is at least this (NaN never is).
-constexpr double kWhiteLevel = 255.0;
-
-// Fills the mask of row y of slice z: white pixels, or with `invert` every
-// pixel that is not white (bits beyond the width stay clear).
+// Fills the mask of row y of slice z: white pixels (every channel at least
+// kWhite; NaN never is), or with `invert` every pixel that is not white
+// (bits beyond the width stay clear).
 inline void white_row(const CImg<double>& in, int z, int32_t y, uint64_t* words, bool invert) {
   const size_t w = static_cast<size_t>(in.width());
   for (int c = 0; c < in.spectrum(); ++c)
-    mask_at_least(plane_at(in, z, c) + static_cast<size_t>(y) * w, in.width(), kWhiteLevel, words, c > 0);
+    mask_at_least(plane_at(in, z, c) + static_cast<size_t>(y) * w, in.width(), kWhite, words, c > 0);
   if (!invert) return;
   const size_t n = mask_words(in.width());
   for (size_t k = 0; k < n; ++k) words[k] = ~words[k];

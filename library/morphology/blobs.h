@@ -12,30 +12,16 @@
 #include <cstdint>
 #include <vector>
 
+#include "../core/runs.h"
+
 namespace zel {
 
 enum class Connectivity { Four, Eight };
-
-// A horizontal run of object pixels, columns x0..x1 inclusive, of row y.
-struct Run {
-  int32_t y, x0, x1;
-  int32_t label;  // 1..count, in raster order of each blob's first pixel
-};
 
 struct Blobs {
   std::vector<Run> runs;  // in raster order
   int32_t count = 0;
 };
-
-// One bit per pixel of a row: bit x % 64 of word x / 64 is set for object.
-inline size_t mask_words(int w) { return (static_cast<size_t>(w) + 63) / 64; }
-
-// Sets, in words (mask_words(w) of them), the bits of the pixels of row[0..w)
-// that are at least t; with `keep`, ANDs them into the bits already there.
-void mask_at_least(const double* row, int w, double t, uint64_t* words, bool keep = false);
-
-// Appends the runs of one row's mask to `runs`.
-void runs_of_row(const uint64_t* words, int w, int32_t y, std::vector<Run>& runs);
 
 namespace detail {
 // Merges the runs of a row (from index cur) with those of the row above

@@ -14,12 +14,12 @@
 #include <vector>
 
 #include "../core/helpers.h"
+#include "../core/numeric.h"
 #include "../dll.h"
+#include "distance.h"
 
 namespace zel {
 namespace {
-
-constexpr double kWhite = 255.0;
 
 // Chamfer step weights: straight, diagonal, and the knight's move (0: none,
 // a 3x3 mask; otherwise a 5x5 mask, whose (0, 2) and (2, 2) steps of twice
@@ -106,20 +106,17 @@ inline bool is_255(double v) { return v >= 255.0 && v < 256.0; }
 void row_runs(const CImg<double>& in, CImg<double>& out, bool rightwards) {
   out.assign(in.width(), in.height(), in.depth(), in.spectrum());
   const size_t w = static_cast<size_t>(in.width()), h = static_cast<size_t>(in.height());
-  for (int c = 0; c < in.spectrum(); ++c)
-    for (int z = 0; z < in.depth(); ++z) {
-      const double* src = plane_at(in, z, c);
-      double* dst = plane_at(out, z, c);
-      for (size_t y = 0; y < h; ++y) {
-        const double* i = src + y * w;
-        double* o = dst + y * w;
-        double run = 0.0;
-        if (rightwards)
-          for (size_t x = 0; x < w; ++x) o[x] = run = is_255(i[x]) ? run + 1.0 : 0.0;
-        else
-          for (size_t x = w; x-- > 0;) o[x] = run = is_255(i[x]) ? run + 1.0 : 0.0;
-      }
+  for_each_plane_pair(in, out, [&](const double* src, double* dst) {
+    for (size_t y = 0; y < h; ++y) {
+      const double* i = src + y * w;
+      double* o = dst + y * w;
+      double run = 0.0;
+      if (rightwards)
+        for (size_t x = 0; x < w; ++x) o[x] = run = is_255(i[x]) ? run + 1.0 : 0.0;
+      else
+        for (size_t x = w; x-- > 0;) o[x] = run = is_255(i[x]) ? run + 1.0 : 0.0;
     }
+  });
 }
 
 // Run lengths down (or up) every column of slices 0 .. slices - 1 of every
@@ -146,12 +143,7 @@ void column_runs(const CImg<double>& in, CImg<double>& out, bool downwards, int 
 
 }  // namespace
 
-// City-block distances of the object pixels of a w x h plane to the nearest
-// background pixel, for the medial axis (medial_axis.cpp): the result is in a
-// (w + 2) x (h + 2) buffer, the plane at offset (1, 1), the frame holding 0
-// when outside pixels count as background and a far value otherwise.
-// Returns false when no background reaches the object (the buffer is then
-// not finished).
+// Declared in distance.h.
 bool city_block_distance(const double* plane, size_t w, size_t h, bool outside_is_background,
                          std::vector<int32_t>& buf) {
   return chamfer_plane(plane, w, h, ChamferMask{1, 2, 0}, outside_is_background, buf, [](size_t, const int32_t*) {});

@@ -1,6 +1,7 @@
 // Difference of low-pass images: a band-pass made of repeated 3x3 means.
 #include "core/helpers.h"
 #include "dll.h"
+#include "../core/numeric.h"
 
 using zel::flow;
 

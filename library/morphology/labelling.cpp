@@ -4,13 +4,12 @@
 #include <vector>
 
 #include "../core/helpers.h"
+#include "../core/numeric.h"
 #include "../dll.h"
 #include "blobs.h"
 
 namespace zel {
 namespace {
-
-constexpr double kWhite = 255.0;  // a pixel is object from this value on
 
 // Pointers to the planes of slice z, one per channel.
 std::vector<const double*> slice_planes(const CImg<double>& img, int z) {

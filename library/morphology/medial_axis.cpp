@@ -16,17 +16,9 @@
 
 #include "../core/helpers.h"
 #include "../dll.h"
+#include "distance.h"
 
 namespace zel {
-
-// distance.cpp: city-block distances of a plane's object pixels in a
-// (w + 2) x (h + 2) buffer, the plane at (1, 1); with outside pixels as
-// background the frame is 0 and every object pixel is reached.
-bool city_block_distance(const double* plane, size_t w, size_t h, bool outside_is_background,
-                         std::vector<int32_t>& buf);
-bool city_block_distance(const double* plane, size_t w, size_t h, bool outside_is_background,
-                         std::vector<int64_t>& buf);
-bool distance_fits_int32(size_t w, size_t h);
 
 namespace {
 

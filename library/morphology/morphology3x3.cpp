@@ -9,6 +9,7 @@
 #include <vector>
 
 #include "../core/helpers.h"
+#include "../core/numeric.h"
 #include "../dll.h"
 
 namespace {

@@ -71,10 +71,10 @@ void plane_hull(const double* plane, int64_t w, int64_t h, std::vector<Point>& p
   for (int64_t y = 0; y < h; ++y) {
     const double* row = plane + y * w;
     int64_t x = 0;
-    while (x < w && !(row[x] >= kWhiteLevel)) ++x;
+    while (x < w && !(row[x] >= kWhite)) ++x;
     if (x == w) continue;
     int64_t last = w - 1;
-    while (!(row[last] >= kWhiteLevel)) --last;
+    while (!(row[last] >= kWhite)) --last;
     pts.push_back({x, y});
     if (last != x) pts.push_back({last, y});
   }

@@ -6,24 +6,20 @@
 #include <cstdint>
 
 #include "../core/helpers.h"
+#include "../core/numeric.h"
 #include "../core/window.h"
 #include "../dll.h"
+#include "ring.h"
 
 namespace zel {
 
-// A ring code has one bit per neighbour, set for white, clockwise from the
-// north: bit 0 N, 1 NE, 2 E, 3 SE, 4 S, 5 SW, 6 W, 7 NW. These two helpers
-// also build the thinning tables of thinning.cpp.
-
-// Background-to-object transitions met going once round the ring: the
-// number of separate branches that leave the pixel.
+// The ring codes of ring.h.
 int ring_transitions(unsigned code) {
   int n = 0;
   for (int k = 0; k < 8; ++k) n += !(code >> k & 1u) && (code >> ((k + 1) % 8) & 1u);
   return n;
 }
 
-// White neighbours.
 int ring_count(unsigned code) {
   int n = 0;
   for (int k = 0; k < 8; ++k) n += code >> k & 1u;
@@ -31,8 +27,6 @@ int ring_count(unsigned code) {
 }
 
 namespace {
-
-constexpr double kWhite = 255.0;
 
 // The ring code of the pixel at c (rows s apart), a neighbour counting as
 // white when white(value).

@@ -8,18 +8,14 @@
 #include <vector>
 
 #include "../core/helpers.h"
+#include "../core/numeric.h"
 #include "../dll.h"
+#include "ring.h"
 
 namespace zel {
 
-// Ring codes (bit 0 N, 1 NE, 2 E, 3 SE, 4 S, 5 SW, 6 W, 7 NW); defined in
-// skeleton.cpp.
-int ring_transitions(unsigned code);
-int ring_count(unsigned code);
-
 namespace {
 
-constexpr double kWhite = 255.0;
 enum : unsigned { N = 1u, E = 4u, S = 16u, W = 64u };
 
 // Deletable[k][code]: a white pixel with this ring code is removed in

@@ -14,16 +14,13 @@
 #include <stdexcept>
 
 #include "../core/helpers.h"
+#include "../core/numeric.h"
 #include "../core/sample_statistics.h"
 #include "../dll.h"
+#include "levels.h"
 
 namespace zel {
 namespace levels {
-
-inline int grey_index(double v) {
-  const double c = v >= 0.0 ? (v < 255.0 ? v : 255.0) : 0.0;  // NaN fails v >= 0
-  return static_cast<int>(c);
-}
 
 // Writes the grey level of each sample of s[0..n) to level.
 void grey_levels(const double* s, size_t n, uint8_t* level) {
@@ -39,7 +36,7 @@ void grey_levels(const double* s, size_t n, uint8_t* level) {
     _mm_storel_epi64(reinterpret_cast<__m128i*>(level + i), _mm_packus_epi16(words, words));
   }
 #endif
-  for (; i < n; ++i) level[i] = static_cast<uint8_t>(grey_index(s[i]));
+  for (; i < n; ++i) level[i] = static_cast<uint8_t>(zel::grey_bin(s[i]));
 }
 
 // Counts grey levels. Four interleaved tables keep runs of equal levels from
@@ -144,22 +141,19 @@ ZEL_API void IntensityRangeEnhancerFun(const CImg<double>& in, CImg<double>& out
   out.assign(in.width(), in.height(), in.depth(), in.spectrum());
   const size_t n = zel::plane_size(in);
   if (n == 0) return;
-  for (int c = 0; c < in.spectrum(); ++c)
-    for (int z = 0; z < in.depth(); ++z) {
-      const double* s = zel::plane_at(in, z, c);
-      double* d = zel::plane_at(out, z, c);
-      double lo, hi;
-      zel::stats::finite_range(s, n, lo, hi);
-      // Halves keep hi - lo finite for any finite pair; scaling by 2 is exact,
-      // so the ratio is the same as with the whole values.
-      const double half_range = hi * 0.5 - lo * 0.5, half_lo = lo * 0.5;
-      if (!(half_range > 0.0)) {
-        // No spread, or no finite sample: the plane sits at its minimum.
-        for (size_t i = 0; i < n; ++i) d[i] = s[i] > lo ? 255.0 : (std::isnan(s[i]) ? s[i] : 0.0);
-        continue;
-      }
-      for (size_t i = 0; i < n; ++i) d[i] = zel::flow((s[i] * 0.5 - half_lo) / half_range * 255.0);
+  zel::for_each_plane_pair(in, out, [&](const double* s, double* d) {
+    double lo, hi;
+    zel::stats::finite_range(s, n, lo, hi);
+    // Halves keep hi - lo finite for any finite pair; scaling by 2 is exact,
+    // so the ratio is the same as with the whole values.
+    const double half_range = hi * 0.5 - lo * 0.5, half_lo = lo * 0.5;
+    if (!(half_range > 0.0)) {
+      // No spread, or no finite sample: the plane sits at its minimum.
+      for (size_t i = 0; i < n; ++i) d[i] = s[i] > lo ? 255.0 : (std::isnan(s[i]) ? s[i] : 0.0);
+      return;
     }
+    for (size_t i = 0; i < n; ++i) d[i] = zel::flow((s[i] * 0.5 - half_lo) / half_range * 255.0);
+  });
 }
 
 // Levels below low give 0, levels from high up 255, levels between

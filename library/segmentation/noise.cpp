@@ -11,6 +11,7 @@
 #include <string>
 
 #include "../core/helpers.h"
+#include "../core/numeric.h"
 #include "../dll.h"
 #include "random.h"
 

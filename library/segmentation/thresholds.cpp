@@ -14,27 +14,9 @@
 
 #include "../core/helpers.h"
 #include "../dll.h"
-
-namespace zel {
-namespace levels {
-// Adds the grey levels of plane[0..n) (truncated, clamped to 0..255, NaN as 0)
-// to counts[256], also writing them to level when given; defined with the
-// look-up tables.
-void grey_histogram(const double* plane, size_t n, uint64_t counts[256], uint8_t* level);
-}  // namespace levels
-}  // namespace zel
+#include "levels.h"
 
 namespace {
-
-// Sizes out like in and writes f(sample) for every sample.
-template <class F>
-void point_map(const CImg<double>& in, CImg<double>& out, F f) {
-  out.assign(in.width(), in.height(), in.depth(), in.spectrum());
-  const double* s = in.data();
-  double* d = out.data();
-  const size_t n = in.size();
-  for (size_t i = 0; i < n; ++i) d[i] = f(s[i]);
-}
 
 // Adaptive threshold over a (2r+1) x (2r+1) window, pixels outside the plane
 // counted as 0: 255 where sample >= window sum / window area - offset, 0
@@ -58,28 +40,25 @@ void adaptive_threshold(const CImg<double>& in, CImg<double>& out, int offset) {
       dst[x] = s;
     }
   };
-  for (int c = 0; c < in.spectrum(); ++c)
-    for (int z = 0; z < in.depth(); ++z) {
-      const double* s = zel::plane_at(in, z, c);
-      double* d = zel::plane_at(out, z, c);
-      // Ring slot y % span holds the sums of row y; rows outside the plane are 0.
-      std::fill(ring.begin(), ring.end(), 0.0);
-      for (size_t y = 0; y < h && y < static_cast<size_t>(r); ++y) row_sums(s + y * w, &ring[(y % span) * w]);
-      for (size_t y = 0; y < h; ++y) {
-        const size_t next = y + r;  // the row that enters the window now
-        double* slot = &ring[(next % span) * w];
-        if (next < h) row_sums(s + next * w, slot);
-        else std::fill(slot, slot + w, 0.0);
-        const double* sr = s + y * w;
-        double* dr = d + y * w;
-        const double* q = ring.data();
-        for (size_t x = 0; x < w; ++x) {
-          double sum = 0.0;
-          for (size_t k = 0; k < span; ++k) sum += q[k * w + x];
-          dr[x] = sr[x] >= sum / area - off ? 255.0 : 0.0;
-        }
+  zel::for_each_plane_pair(in, out, [&](const double* s, double* d) {
+    // Ring slot y % span holds the sums of row y; rows outside the plane are 0.
+    std::fill(ring.begin(), ring.end(), 0.0);
+    for (size_t y = 0; y < h && y < static_cast<size_t>(r); ++y) row_sums(s + y * w, &ring[(y % span) * w]);
+    for (size_t y = 0; y < h; ++y) {
+      const size_t next = y + r;  // the row that enters the window now
+      double* slot = &ring[(next % span) * w];
+      if (next < h) row_sums(s + next * w, slot);
+      else std::fill(slot, slot + w, 0.0);
+      const double* sr = s + y * w;
+      double* dr = d + y * w;
+      const double* q = ring.data();
+      for (size_t x = 0; x < w; ++x) {
+        double sum = 0.0;
+        for (size_t k = 0; k < span; ++k) sum += q[k * w + x];
+        dr[x] = sr[x] >= sum / area - off ? 255.0 : 0.0;
       }
     }
+  });
 }
 
 }  // namespace
@@ -120,7 +99,7 @@ ZEL_API int EntropicThresholdFun(const CImg<double>& in) {
 
 ZEL_API void GSCapThresholdFun(const CImg<double>& in, CImg<double>& out, int threshold) {
   const double t = threshold;
-  point_map(in, out, [t](double v) { return v >= t ? v : 0.0; });
+  zel::point_map(in, out, [t](double v) { return v >= t ? v : 0.0; });
 }
 
 ZEL_API void AdaptiveThreshold3x3Fun(const CImg<double>& in, CImg<double>& out, int offset) {
@@ -134,7 +113,7 @@ ZEL_API void AdaptiveThreshold5x5Fun(const CImg<double>& in, CImg<double>& out, 
 // Bands: below low 0, from low to below high 127, from high up 255.
 ZEL_API void TripleThresholdFun(const CImg<double>& in, CImg<double>& out, int low, int high) {
   const double lo = low < high ? low : high, hi = low < high ? high : low;
-  point_map(in, out, [lo, hi](double v) { return v >= hi ? 255.0 : (v >= lo ? 127.0 : 0.0); });
+  zel::point_map(in, out, [lo, hi](double v) { return v >= hi ? 255.0 : (v >= lo ? 127.0 : 0.0); });
 }
 
 // The grey value is written as given, without clamping.

@@ -14,8 +14,7 @@ void per_plane(const CImg<double>& in, CImg<double>& out, F f) {
   out.assign(in.width(), in.height(), in.depth(), in.spectrum());
   if (in.is_empty()) return;
   const size_t w = static_cast<size_t>(in.width()), h = static_cast<size_t>(in.height());
-  for (int c = 0; c < in.spectrum(); ++c)
-    for (int z = 0; z < in.depth(); ++z) f(zel::plane_at(in, z, c), zel::plane_at(out, z, c), w, h);
+  zel::for_each_plane_pair(in, out, [&](const double* s, double* d) { f(s, d, w, h); });
 }
 
 // A wash starts at the first white sample it meets; white means at least 255.

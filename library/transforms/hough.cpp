@@ -14,12 +14,11 @@
 #include <vector>
 
 #include "../core/helpers.h"
+#include "../core/numeric.h"
 #include "../dll.h"
 
 namespace zel {
 namespace {
-
-constexpr double kPi = 3.14159265358979323846;
 
 struct HoughGeometry {
   size_t w, h;

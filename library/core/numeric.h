@@ -1,0 +1,50 @@
+// The library's small numeric rules, each defined once: picking the larger or
+// smaller sample, clamping to the grey range, the grey level a sample falls
+// in, the white level of binary images, pi, and the saturating conversion of a
+// double to an int.
+#pragma once
+
+#include <cstdint>
+
+namespace zel {
+
+constexpr double kPi = 3.14159265358979323846;
+
+// Object pixels of binary images are 255; every other value is background.
+constexpr double kWhite = 255.0;
+
+// The smaller / larger of two doubles; the second argument on a tie.
+inline double smin(double a, double b) { return a < b ? a : b; }
+inline double smax(double a, double b) { return a > b ? a : b; }
+// The larger / smaller of two samples in a form the compiler turns into one
+// vector instruction; NaN compares false, so a NaN is kept or dropped by its
+// position, never a fault.
+struct PickMax {
+  double operator()(double a, double b) const { return a > b ? a : b; }
+};
+struct PickMin {
+  double operator()(double a, double b) const { return a < b ? a : b; }
+};
+
+// Clamps a grey level to 0..255.
+inline double flow(double v) { return v < 0.0 ? 0.0 : (v > 255.0 ? 255.0 : v); }
+
+// The grey level (histogram bin, look-up-table index) of a sample: truncated
+// toward zero and clamped into 0..255, NaN into 0. The clamps come first, so
+// the conversion is always defined.
+inline int grey_bin(double v) {
+  const double t = v > 0.0 ? v : 0.0;
+  return static_cast<int>(t < 255.0 ? t : 255.0);
+}
+
+// A double truncated toward zero to an int, saturated at the int range, NaN
+// as 0: a huge request stays huge instead of wrapping, and no conversion is
+// undefined. Written as max, min and a mask so that a loop of them vectorises.
+inline int32_t saturate_to_int(double v) {
+  double c = v > -2147483648.0 ? v : -2147483648.0;
+  c = c < 2147483647.0 ? c : 2147483647.0;
+  c = v == v ? c : 0.0;
+  return static_cast<int32_t>(c);
+}
+
+}  // namespace zel
