@@ -48,46 +48,44 @@ void running_extreme(const double* a, size_t nr, size_t k, double* g, double* h,
 // The same scheme down the columns of ny + k - 1 rows of w values, whole
 // rows at a time, so that the row loops vectorise. row(j, slot) gives row j
 // (j < ny + k - 1, asked for once each, in order) as a pointer to its w
-// values: either slot, which it filled (with values that are not NaN, such
-// as running extremes), or a row elsewhere, whose NaN are passed over. For each window u < ny of rows u .. u + k - 1,
-// emit(u, s, p) receives its extremes as Op::pick(s[x], p[x]), p null
-// meaning s alone. Only two blocks of k rows are held in buf.
+// values, either into slot (w values it may fill) or to a row elsewhere
+// that stays as it is; NaN values are passed over. For each window u < ny
+// of rows u .. u + k - 1, emit(u, s, p) receives its extremes as
+// Op::pick(s[x], p[x]), p null meaning s alone. Only two blocks of k rows
+// are held in buf.
 template <class Op, class Row, class Emit>
 void running_extreme_down(size_t w, size_t ny, size_t k, Row row, std::vector<double>& buf, Emit emit) {
   buf.resize((2 * k + 1) * w);
   double *cur = buf.data(), *nxt = cur + k * w, *prefix = nxt + k * w;
-  const auto take = [&](size_t j, double* slot) {  // row j into slot
-    const double* a = row(j, slot);
-    if (a != slot)
-      for (size_t x = 0; x < w; ++x) slot[x] = Op::pick(Op::ident, a[x]);
-  };
-  for (size_t j = 0; j < k; ++j) take(j, cur + j * w);
+  std::vector<const double*> given(2 * k);
+  const double **at = given.data(), **next_at = at + k;  // the rows of the two blocks
+  for (size_t j = 0; j < k; ++j) at[j] = row(j, cur + j * w);
   for (size_t b = 0; b < ny; b += k) {
-    // Suffix extremes of the block, from its last row up, in place.
+    // Suffix extremes of the block into cur, from its last row up.
+    double* s = cur + (k - 1) * w;
+    const double* a = at[k - 1];
+    for (size_t x = 0; x < w; ++x) s[x] = Op::pick(Op::ident, a[x]);
     for (size_t j = k - 1; j-- > 0;) {
-      double* r = cur + j * w;
-      const double* below = r + w;
-      for (size_t x = 0; x < w; ++x) r[x] = Op::pick(r[x], below[x]);
+      const double* below = cur + (j + 1) * w;
+      s = cur + j * w, a = at[j];
+      for (size_t x = 0; x < w; ++x) s[x] = Op::pick(below[x], a[x]);
     }
     emit(b, static_cast<const double*>(cur), static_cast<const double*>(nullptr));
     // Window b + j: the block's suffix from row j and the prefix of the next
     // block's first j rows.
     size_t j = 1;
     for (; j < k && b + j < ny; ++j) {
-      double* next_row = nxt + (j - 1) * w;
-      take(b + k + j - 1, next_row);
-      const double* p = next_row;
-      if (j > 1) {
-        for (size_t x = 0; x < w; ++x) prefix[x] = Op::pick(prefix[x], next_row[x]);
-        p = prefix;
-      } else {
-        std::copy(next_row, next_row + w, prefix);
-      }
-      emit(b + j, static_cast<const double*>(cur + j * w), p);
+      a = next_at[j - 1] = row(b + k + j - 1, nxt + (j - 1) * w);
+      if (j == 1)
+        for (size_t x = 0; x < w; ++x) prefix[x] = Op::pick(Op::ident, a[x]);
+      else
+        for (size_t x = 0; x < w; ++x) prefix[x] = Op::pick(prefix[x], a[x]);
+      emit(b + j, static_cast<const double*>(cur + j * w), static_cast<const double*>(prefix));
     }
     if (b + k >= ny) break;
-    for (; j <= k; ++j) take(b + k + j - 1, nxt + (j - 1) * w);  // the rest of the next block
+    for (; j <= k; ++j) next_at[j - 1] = row(b + k + j - 1, nxt + (j - 1) * w);  // the rest of the next block
     std::swap(cur, nxt);
+    std::swap(at, next_at);
   }
 }
 
