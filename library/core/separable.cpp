@@ -44,7 +44,8 @@ std::vector<double> half_kernel(double sigma, size_t n) {
 
 }  // namespace
 
-void gaussian_plane(const double* src, double* dst, size_t w, size_t h, double sigma) {
+void gaussian_plane(const double* src, double* dst, size_t w, size_t h, double sigma, Border border) {
+  require_border(border, {Border::RepeatEdge}, "the Gaussian");
   if (w == 0 || h == 0) return;
   const size_t n = w * h;
   if (!(sigma > 0.0)) {  // sigma <= 0 or NaN: no smoothing
@@ -64,7 +65,7 @@ void gaussian_plane(const double* src, double* dst, size_t w, size_t h, double s
     src = copy.data();
   }
   // Row by row: the column pass for row y goes into the middle of a buffer
-  // with rh edge copies on either side, the row pass from there into line,
+  // padded by rh on either side, the row pass from there into line,
   // which is streamed to dst (the output is not read again here).
   std::vector<double> pad(w + 2 * rh), line(w);
   double* acc = pad.data() + rh;
@@ -77,8 +78,7 @@ void gaussian_plane(const double* src, double* dst, size_t w, size_t h, double s
       const double wk = kv[k];
       for (size_t x = 0; x < w; ++x) acc[x] += wk * (up[x] + dn[x]);
     }
-    std::fill(pad.begin(), pad.begin() + rh, acc[0]);
-    std::fill(pad.begin() + rh + w, pad.end(), acc[w - 1]);
+    pad_row(acc, w, rh, border);
     double* o = line.data();
     for (size_t x = 0; x < w; ++x) o[x] = kh[0] * acc[x];
     for (size_t k = 1; k <= rh; ++k) {

@@ -7,18 +7,20 @@
 #include <cstddef>
 #include <vector>
 
+#include "border.h"
+
 namespace zel {
 
 // Separable Gaussian smoothing of one w x h row-major plane with standard
 // deviation sigma: the sampled kernel exp(-k^2 / (2 sigma^2)), |k| <= ceil(3
 // sigma), normalised to sum 1, applied down the columns and then along the
-// rows. Border rule: the plane is extended by repeating its edge pixels
-// (clamp to edge), so a constant plane stays constant and no dark frame
-// appears. A kernel longer than the plane is folded onto the edge pixel, so
-// any sigma costs at most O(w h (w + h)). sigma <= 0 or NaN copies src to dst.
-// dst may be src (then src is first copied to a scratch plane; distinct
-// buffers need only a few rows of scratch). Empty planes do nothing.
-void gaussian_plane(const double* src, double* dst, size_t w, size_t h, double sigma);
+// rows. Border rule: RepeatEdge (the only one served), so a constant plane
+// stays constant and no dark frame appears. A kernel longer than the plane is
+// folded onto the edge pixel, so any sigma costs at most O(w h (w + h)).
+// sigma <= 0 or NaN copies src to dst. dst may be src (then src is first
+// copied to a scratch plane; distinct buffers need only a few rows of
+// scratch). Empty planes do nothing.
+void gaussian_plane(const double* src, double* dst, size_t w, size_t h, double sigma, Border border);
 
 // Number of positions of the window [i - r, i + r] that lie inside [0, n).
 inline size_t box_count(size_t i, size_t n, size_t r) {
@@ -28,8 +30,9 @@ inline size_t box_count(size_t i, size_t n, size_t r) {
 }
 
 // Sums of a w x h row-major plane over the (2r+1) x (2r+1) window centred on
-// each pixel, the window clipped at the plane border (pixels outside are not
-// counted: box_count(x, w, r) * box_count(y, h, r) of them are summed).
+// each pixel under the border rule ZeroPadded (the only one served): pixels
+// outside add nothing, so box_count(x, w, r) * box_count(y, h, r) samples
+// are summed, the divisor of a mean over the part of the window inside.
 // Samples are read as sample(src[i]) in the accumulator type Acc (int64_t for
 // exact integer sums, double otherwise). For each row y in order, emit(y, sums)
 // receives the w window sums of that row (valid until the next call). Prefix
@@ -37,7 +40,8 @@ inline size_t box_count(size_t i, size_t n, size_t r) {
 // horizontal sums are added as it enters the window and subtracted as it
 // leaves (recomputed then, so no plane-sized scratch): O(w h) for any r.
 template <class Acc, class Sample, class Emit>
-void box_sum_rows(const double* src, size_t w, size_t h, size_t r, Sample sample, Emit emit) {
+void box_sum_rows(const double* src, size_t w, size_t h, size_t r, Border border, Sample sample, Emit emit) {
+  require_border(border, {Border::ZeroPadded}, "the box sum");
   if (w == 0 || h == 0) return;
   r = std::min(r, std::max(w, h));  // a wider window covers nothing more
   std::vector<Acc> prefix(w + 1), across(w), col(w, Acc(0));

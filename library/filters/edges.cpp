@@ -272,7 +272,7 @@ ZEL_API void CannyFun(const CImg<double>& in, CImg<double>& edges, CImg<double>&
     for (int z = 0; z < in.depth(); ++z) {
       const double* src = plane_at(in, z, c);
       if (smooth) {
-        gaussian_plane(src, smoothed.data(), w, h, sigma);
+        gaussian_plane(src, smoothed.data(), w, h, sigma, Border::RepeatEdge);
         src = smoothed.data();
       }
       canny_plane(src, plane_at(edges, z, c), plane_at(directions, z, c), w, h, squared_threshold(low),

@@ -12,6 +12,7 @@
 #include <vector>
 
 #include "../core/helpers.h"
+#include "../core/border.h"
 #include "../core/numeric.h"
 #include "../core/window.h"
 #include "../dll.h"
@@ -22,10 +23,11 @@ using zel::PickMax;
 using zel::PickMin;
 
 // Sizes out like in and fills every plane with the 3x3 extreme of each
-// pixel under the given border rule (ZeroPadded or LeaveZero), the same
-// result as zel::filter3x3 with a nine-sample extreme.
+// pixel under the border rule ZeroPadded or LeaveZero, the same result as
+// zel::filter3x3 with a nine-sample extreme.
 template <class Pick>
 void extreme3x3(const CImg<double>& in, CImg<double>& out, zel::Border border, Pick pick) {
+  zel::require_border(border, {zel::Border::ZeroPadded, zel::Border::LeaveZero}, "the 3x3 extreme filter");
   out.assign(in.width(), in.height(), in.depth(), in.spectrum());
   if (in.is_empty()) return;
   const size_t w = static_cast<size_t>(in.width()), h = static_cast<size_t>(in.height());

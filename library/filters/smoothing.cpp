@@ -179,7 +179,7 @@ ZEL_API void GaussFun(const CImg<double>& in, CImg<double>& out, double sigma) {
   for (int c = 0; c < in.spectrum(); ++c)
     for (int z = 0; z < in.depth(); ++z) {
       double* dst = plane_at(out, z, c);
-      gaussian_plane(plane_at(in, z, c), dst, w, h, sigma);  // sigma <= 0 or NaN: unchanged
+      gaussian_plane(plane_at(in, z, c), dst, w, h, sigma, Border::RepeatEdge);  // sigma <= 0 or NaN: unchanged
       // Four running minima and maxima, so that the loop is not one long chain.
       double lo4[4] = {dst[0], dst[0], dst[0], dst[0]}, hi4[4] = {dst[0], dst[0], dst[0], dst[0]};
       size_t i = 0;
@@ -273,7 +273,7 @@ ZEL_API void RectangularAverageFilterFun(const CImg<double>& in, CImg<double>& o
     for (int z = 0; z < in.depth(); ++z) {
       double* dst = plane_at(out, z, c);
       const auto sample = [](double v) { return static_cast<int64_t>(zel::saturate_to_int(v)); };
-      box_sum_rows<int64_t>(plane_at(in, z, c), w, h, rr, sample, [&](size_t y, const int64_t* sums) {
+      box_sum_rows<int64_t>(plane_at(in, z, c), w, h, rr, Border::ZeroPadded, sample, [&](size_t y, const int64_t* sums) {
         double* o = dst + y * w;
         const double cy = static_cast<double>(box_count(y, h, rr));
         if (exact_in_double) {

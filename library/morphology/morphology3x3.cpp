@@ -8,6 +8,7 @@
 #include <cstddef>
 #include <vector>
 
+#include "../core/border.h"
 #include "../core/helpers.h"
 #include "../core/numeric.h"
 #include "../dll.h"
@@ -18,16 +19,18 @@ using zel::PickMax;
 using zel::PickMin;
 
 // Sizes out like in and sets every pixel to the extreme of itself and its
-// four edge neighbours. Padded: every pixel, outside pixels counting as 0;
-// otherwise only pixels with all eight neighbours inside, the one-pixel
+// four edge neighbours. ZeroPadded: every pixel, outside pixels counting as
+// 0; LeaveZero: only pixels with all eight neighbours inside, the one-pixel
 // border of each plane 0. Rows are read in place (no padded copy of the
 // plane): the rows above and below stand in as a zero row where the image
 // ends, and the inner loop over a row is one the compiler vectorises.
 template <class Pick>
-void cross_extreme(const CImg<double>& in, CImg<double>& out, bool padded, Pick pick) {
+void cross_extreme(const CImg<double>& in, CImg<double>& out, zel::Border border, Pick pick) {
+  zel::require_border(border, {zel::Border::ZeroPadded, zel::Border::LeaveZero}, "the 3x3 cross extreme");
+  const bool padded = border == zel::Border::ZeroPadded;
   if (&in == &out) {  // rows are overwritten while the next row still reads them
     CImg<double> fresh;
-    cross_extreme(in, fresh, padded, pick);
+    cross_extreme(in, fresh, border, pick);
     out.swap(fresh);
     return;
   }
@@ -68,13 +71,13 @@ void cross_extreme(const CImg<double>& in, CImg<double>& out, bool padded, Pick 
 // The square form is the 3x3 largest-neighbour filter.
 ZEL_API void DilationFun(const CImg<double>& in, CImg<double>& out, int conn) {
   if (conn == 8) return LargestIntensityNeighbourFun(in, out);
-  cross_extreme(in, out, true, PickMax());
+  cross_extreme(in, out, zel::Border::ZeroPadded, PickMax());
 }
 
 // The square form is the 3x3 smallest-neighbour filter.
 ZEL_API void ErosionFun(const CImg<double>& in, CImg<double>& out, int conn) {
   if (conn == 8) return SmallestIntensityNeighbourFun(in, out);
-  cross_extreme(in, out, false, PickMin());
+  cross_extreme(in, out, zel::Border::LeaveZero, PickMin());
 }
 
 ZEL_API void CloseFun(const CImg<double>& in, CImg<double>& out, int conn) {

@@ -5,28 +5,18 @@
 // the element; every other cell adds its value to the sample under it.
 // Each slice and channel is processed on its own.
 #include <algorithm>
-#include <cstring>
-#include <limits>
 #include <stdexcept>
 #include <vector>
 
+#include "../core/border.h"
 #include "../core/helpers.h"
+#include "../core/running_extreme.h"
 #include "../dll.h"
 
 namespace {
 
-constexpr double kInf = std::numeric_limits<double>::infinity();
-
-// The larger / smaller of a running extreme and a new value. A NaN value
-// compares false and is ignored, so NaN samples take no part in a window.
-struct Max {
-  static constexpr double ident = -kInf;
-  static double pick(double m, double v) { return v > m ? v : m; }
-};
-struct Min {
-  static constexpr double ident = kInf;
-  static double pick(double m, double v) { return v < m ? v : m; }
-};
+using Max = zel::RunMax;
+using Min = zel::RunMin;
 
 // Clamps to 0..255; NaN (from a sum of opposite infinities) gives 0.
 inline double clamp255(double v) { return v >= 0.0 ? (v <= 255.0 ? v : 255.0) : 0.0; }
@@ -72,77 +62,33 @@ Element read_element(const ConvArray& se) {
   return e;
 }
 
-// r[u] = extreme of a[u .. u + k - 1] for u < nr, where a holds nr + k - 1
-// values: the van Herk / Gil-Werman scheme, prefix extremes g and suffix
-// extremes h within blocks of k, three comparisons per value for any k.
-template <class Op>
-void run_extreme(const double* a, size_t nr, size_t k, double* g, double* h, double* r) {
-  const size_t n = nr + k - 1;
-  if (k == 1) {
-    for (size_t u = 0; u < nr; ++u) r[u] = Op::pick(Op::ident, a[u]);
-    return;
-  }
-  for (size_t b = 0; b < n; b += k) {
-    const size_t e = std::min(b + k, n);
-    double m = Op::pick(Op::ident, a[b]);
-    g[b] = m;
-    for (size_t i = b + 1; i < e; ++i) g[i] = m = Op::pick(m, a[i]);
-    m = Op::pick(Op::ident, a[e - 1]);
-    h[e - 1] = m;
-    for (size_t i = e - 1; i-- > b;) h[i] = m = Op::pick(m, a[i]);
-  }
-  for (size_t u = 0; u < nr; ++u) r[u] = Op::pick(h[u], g[u + k - 1]);
-}
-
 // One plane, flat element: the extreme over the kh x kw box of every valid
-// window, separably. Rows pass through run_extreme; the columns through the
-// same scheme applied to whole rows, one block of kh rows at a time, so only
-// two blocks of row extremes are held (and the row loops vectorise).
+// window, separably: the running extremes of each row, then down the columns.
 template <class Op, class Emit>
 void flat_plane(const double* src, size_t W, const Element& e, size_t nx, size_t ny, Emit emit,
-                std::vector<double>& buf) {
+                std::vector<double>& buf, std::vector<double>& scratch) {
   const size_t kh = static_cast<size_t>(e.kh), kw = static_cast<size_t>(e.kw), n = nx + kw - 1;
-  buf.resize(2 * n + nx + 2 * kh * nx);
-  double *g = buf.data(), *h = g + n, *P = h + n, *cur = P + nx, *nxt = cur + kh * nx;
-  auto row_extreme = [&](size_t r, double* dst) {
-    run_extreme<Op>(src + (static_cast<size_t>(e.i0) + r) * W + static_cast<size_t>(e.j0), nx, kw, g, h, dst);
+  scratch.resize(2 * n);
+  double *g = scratch.data(), *h = g + n;
+  const auto row_extreme = [&](size_t r, double* slot) {
+    const double* a = src + (static_cast<size_t>(e.i0) + r) * W + static_cast<size_t>(e.j0);
+    zel::running_extreme<Op>(a, nx, kw, g, h, slot);
+    return static_cast<const double*>(slot);
   };
-  for (size_t r = 0; r < kh; ++r) row_extreme(r, cur + r * nx);
-  for (size_t b0 = 0; b0 < ny; b0 += kh) {
-    // Suffix extremes of the block, from its last row up.
-    for (size_t j = kh - 1; j-- > 0;) {
-      double* row = cur + j * nx;
-      const double* below = row + nx;
-      for (size_t u = 0; u < nx; ++u) row[u] = Op::pick(row[u], below[u]);
-    }
-    emit(b0, cur);
-    // Window b0 + j covers the block's rows j.. and the next block's rows ..j-1.
-    size_t j = 1;
-    for (; j < kh && b0 + j < ny; ++j) {
-      double* next_row = nxt + (j - 1) * nx;
-      row_extreme(b0 + kh + j - 1, next_row);
-      if (j == 1) std::memcpy(P, next_row, nx * sizeof(double));
-      else
-        for (size_t u = 0; u < nx; ++u) P[u] = Op::pick(P[u], next_row[u]);
-      const double* suffix = cur + j * nx;
-      emit(b0 + j, suffix, P);
-    }
-    if (b0 + kh >= ny) break;
-    for (; j <= kh; ++j) row_extreme(b0 + kh + j - 1, nxt + (j - 1) * nx);  // rest of the next block
-    std::swap(cur, nxt);
-  }
+  zel::running_extreme_down<Op>(nx, ny, kh, row_extreme, buf, emit);
 }
 
 // Sizes out like in and fills it: every pixel whose element window lies
-// inside the plane gets fin(extreme of cell value + sample), the border the
-// window cannot cover gets 0. An element larger than the image leaves every
-// pixel border, so the result is all 0.
+// inside the plane gets fin(extreme of cell value + sample), the frame the
+// window cannot cover follows the border rule (LeaveZero). An element larger
+// than the image leaves every pixel frame, so the result is all 0.
 template <class Op, class Fin>
-void morph(const CImg<double>& in, CImg<double>& out, const ConvArray& se, Fin fin) {
+void morph(const CImg<double>& in, CImg<double>& out, const ConvArray& se, zel::Border border, Fin fin) {
+  zel::require_border(border, {zel::Border::LeaveZero}, "the N x N grey morphology");
   const Element e = read_element(se);
   if (&out == &in) {  // rows of in are read after out's rows are written
     CImg<double> fresh;
-    morph<Op>(in, fresh, se, fin);
+    morph<Op>(in, fresh, se, border, fin);
     out.swap(fresh);
     return;
   }
@@ -160,15 +106,15 @@ void morph(const CImg<double>& in, CImg<double>& out, const ConvArray& se, Fin f
   for (const Cell& c : e.cells) offsets.push_back(c.dy * static_cast<ptrdiff_t>(w) + c.dx);
   // Each output row is assembled in `line` (its border columns stay 0) and
   // streamed to the image, which is not read again here.
-  std::vector<double> buf, line(w, 0.0);
+  std::vector<double> buf, scratch, line(w, 0.0);
   double* mid = line.data() + cx;
   for (int c = 0; c < in.spectrum(); ++c)
     for (int z = 0; z < in.depth(); ++z) {
       const double* src = zel::plane_at(in, z, c);
       double* dst = zel::plane_at(res, z, c);
       auto put = [&](size_t t) { zel::stream_copy(dst + (cy + t) * w, line.data(), w); };
-      std::fill(dst, dst + cy * w, 0.0);  // the rows above and below the windows
-      std::fill(dst + (cy + ny) * w, dst + static_cast<size_t>(H) * w, 0.0);
+      // The rows above and below the windows; the columns beside them stay 0 in `line`.
+      zel::write_frame(src, dst, w, static_cast<size_t>(H), {cy, static_cast<size_t>(H) - cy - ny, 0, 0}, border);
       if (e.flat) {
         const double k = e.w;
         auto emit = [&](size_t t, const double* a, const double* b = nullptr) {
@@ -178,7 +124,7 @@ void morph(const CImg<double>& in, CImg<double>& out, const ConvArray& se, Fin f
             for (size_t u = 0; u < nx; ++u) mid[u] = fin(k + a[u]);
           put(t);
         };
-        flat_plane<Op>(src, w, e, nx, ny, emit, buf);
+        flat_plane<Op>(src, w, e, nx, ny, emit, buf, scratch);
         continue;
       }
       // General element: one pass over a row of windows per non-zero cell.
@@ -202,13 +148,14 @@ void morph(const CImg<double>& in, CImg<double>& out, const ConvArray& se, Fin f
 }  // namespace
 
 ZEL_API void DilationNxNFun(const CImg<double>& in, CImg<double>& out, ConvArray se) {
-  morph<Max>(in, out, se, [](double v) { return clamp255(v); });
+  morph<Max>(in, out, se, zel::Border::LeaveZero, [](double v) { return clamp255(v); });
 }
 
 // The minimum sum is clamped before it is truncated: the same as truncating
 // each sum first (truncation keeps order), without converting huge values.
 ZEL_API void ErosionNxNFun(const CImg<double>& in, CImg<double>& out, ConvArray se) {
-  morph<Min>(in, out, se, [](double v) { return static_cast<double>(static_cast<int>(clamp255(v))); });
+  morph<Min>(in, out, se, zel::Border::LeaveZero,
+             [](double v) { return static_cast<double>(static_cast<int>(clamp255(v))); });
 }
 
 ZEL_API void CloseNxNFun(const CImg<double>& in, CImg<double>& out, ConvArray se) {

@@ -6,26 +6,29 @@
 #include <cstddef>
 #include <vector>
 
+#include "../core/border.h"
 #include "../core/helpers.h"
 #include "../dll.h"
 
 namespace {
 
 // Sizes out like in and sets every pixel to scale times the number of its
-// neighbours in the (2R + 1) x (2R + 1) window that are strictly smaller.
+// neighbours in the (2R + 1) x (2R + 1) window that are strictly smaller,
+// under the border rule ZeroPadded.
 // Both window sizes share this engine rather than the generic 3x3 one: the
 // count goes offset by offset along a stretch of a row, a compare-and-add
 // loop the compiler vectorises (about three times faster than a per-pixel
-// window). The plane is read through a ring of 2R + 1 zero-framed rows
+// window). The plane is read through a ring of 2R + 1 padded rows
 // (rows outside the image all zero), so no padded copy of a plane is made,
 // and each row is taken in stretches of kStretch pixels so that the counts
 // and the rows in use stay in the first-level cache.
 template <int R>
-void count_darker(const CImg<double>& in, CImg<double>& out, double scale) {
+void count_darker(const CImg<double>& in, CImg<double>& out, zel::Border border, double scale) {
+  zel::require_border(border, {zel::Border::ZeroPadded}, "local equalisation");
   constexpr size_t kRows = 2 * R + 1, kStretch = 512;
   if (&in == &out) {  // rows are overwritten while the ring still has to load later ones
     CImg<double> fresh;
-    count_darker<R>(in, fresh, scale);
+    count_darker<R>(in, fresh, border, scale);
     out.swap(fresh);
     return;
   }
@@ -41,8 +44,12 @@ void count_darker(const CImg<double>& in, CImg<double>& out, double scale) {
     auto slot = [&](size_t y_plus_r) { return ring.data() + (y_plus_r % kRows) * pw; };
     auto load = [&](size_t y_plus_r) {
       double* r = slot(y_plus_r);
-      if (y_plus_r >= R && y_plus_r - R < h) std::copy(src + (y_plus_r - R) * w, src + (y_plus_r - R + 1) * w, r + R);
-      else std::fill(r, r + pw, 0.0);
+      if (y_plus_r >= R && y_plus_r - R < h) {
+        std::copy(src + (y_plus_r - R) * w, src + (y_plus_r - R + 1) * w, r + R);
+        zel::pad_row(r + R, w, R, border);
+      } else {
+        std::fill(r, r + pw, 0.0);
+      }
     };
     for (size_t k = 0; k < 2 * R; ++k) load(k);
     for (size_t y = 0; y < h; ++y) {
@@ -70,9 +77,9 @@ void count_darker(const CImg<double>& in, CImg<double>& out, double scale) {
 }  // namespace
 
 ZEL_API void LocalEqualisation3x3Fun(const CImg<double>& in, CImg<double>& out) {
-  count_darker<1>(in, out, 255.0 * 0.125);
+  count_darker<1>(in, out, zel::Border::ZeroPadded, 255.0 * 0.125);
 }
 
 ZEL_API void LocalEqualisation5x5Fun(const CImg<double>& in, CImg<double>& out) {
-  count_darker<2>(in, out, 255.0 / 24.0);
+  count_darker<2>(in, out, zel::Border::ZeroPadded, 255.0 / 24.0);
 }

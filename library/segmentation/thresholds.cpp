@@ -12,28 +12,31 @@
 #include <cstdint>
 #include <vector>
 
+#include "../core/border.h"
 #include "../core/helpers.h"
 #include "../dll.h"
 #include "levels.h"
 
 namespace {
 
-// Adaptive threshold over a (2r+1) x (2r+1) window, pixels outside the plane
-// counted as 0: 255 where sample >= window sum / window area - offset, 0
-// elsewhere. Separable: the horizontal window sums of the rows the window
-// spans are kept in a ring of 2r+1 rows, each row's sums computed once from a
-// zero-padded copy of the row, so the cost is O(r) per pixel and there is no
-// running-sum drift.
+// Adaptive threshold over a (2r+1) x (2r+1) window under the border rule
+// ZeroPadded (pixels outside the plane count as 0): 255 where sample >=
+// window sum / window area - offset, 0 elsewhere. Separable: the horizontal
+// window sums of the rows the window spans are kept in a ring of 2r+1 rows,
+// each row's sums computed once from a padded copy of the row, so the cost is
+// O(r) per pixel and there is no running-sum drift.
 template <int r>
-void adaptive_threshold(const CImg<double>& in, CImg<double>& out, int offset) {
+void adaptive_threshold(const CImg<double>& in, CImg<double>& out, zel::Border border, int offset) {
+  zel::require_border(border, {zel::Border::ZeroPadded}, "the adaptive threshold");
   out.assign(in.width(), in.height(), in.depth(), in.spectrum());
   if (in.is_empty()) return;
   const size_t w = static_cast<size_t>(in.width()), h = static_cast<size_t>(in.height());
   constexpr size_t span = 2 * r + 1;
   const double area = static_cast<double>(span * span), off = offset;
-  std::vector<double> padded(w + 2 * r, 0.0), ring(span * w);
+  std::vector<double> padded(w + 2 * r), ring(span * w);
   auto row_sums = [&](const double* src, double* dst) {
     std::copy(src, src + w, padded.begin() + r);
+    zel::pad_row(padded.data() + r, w, r, border);
     for (size_t x = 0; x < w; ++x) {
       double s = 0.0;
       for (size_t k = 0; k < span; ++k) s += padded[x + k];
@@ -103,11 +106,11 @@ ZEL_API void GSCapThresholdFun(const CImg<double>& in, CImg<double>& out, int th
 }
 
 ZEL_API void AdaptiveThreshold3x3Fun(const CImg<double>& in, CImg<double>& out, int offset) {
-  adaptive_threshold<1>(in, out, offset);
+  adaptive_threshold<1>(in, out, zel::Border::ZeroPadded, offset);
 }
 
 ZEL_API void AdaptiveThreshold5x5Fun(const CImg<double>& in, CImg<double>& out, int offset) {
-  adaptive_threshold<2>(in, out, offset);
+  adaptive_threshold<2>(in, out, zel::Border::ZeroPadded, offset);
 }
 
 // Bands: below low 0, from low to below high 127, from high up 255.

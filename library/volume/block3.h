@@ -1,14 +1,17 @@
 // The 3x3x3 block engine of the volume filters: loops over channels, slices
-// and rows written once, with the border rule the filters share (the first
-// and last slice repeated beyond the volume; the one-pixel frame of every
-// slice keeping the input), and a separable running path for reductions
-// (sum, maximum, minimum) so that a block costs a few operations per voxel.
+// and rows written once, with two border rules, one within each slice and
+// one across the slices (the filters mostly share CopyInput within the slice
+// and RepeatEdge across: the one-pixel frame of every slice keeps the input,
+// the first and last slice repeat beyond the volume), and a separable
+// running path for reductions (sum, maximum, minimum) so that a block costs
+// a few operations per voxel.
 #pragma once
 
 #include <algorithm>
 #include <cstddef>
 #include <vector>
 
+#include "../core/border.h"
 #include "../core/helpers.h"
 
 namespace zel {
@@ -46,12 +49,15 @@ inline Rows rows_at(const CImg<double>& in, int z, int c, size_t y) {
   return b;
 }
 
-// Sizes out like in; frame voxels (the first and last row and column of
-// every slice) keep the input; for every other row, row(rows, o, w) writes
-// o[x] for x = 1 .. w - 2 from the block rows. out may be in.
+// Sizes out like in; the frame voxels (the first and last row and column of
+// every slice) follow the rule `plane` (LeaveZero or CopyInput); for every
+// other row, row(rows, o, w) writes o[x] for x = 1 .. w - 2 from the block
+// rows, whose slices follow `slices` (RepeatEdge). out may be in.
 template <class Row>
-void filter_rows(const CImg<double>& in, CImg<double>& out, Row row) {
-  if (fill_aside(in, out, [&](CImg<double>& o) { filter_rows(in, o, row); })) return;
+void filter_rows(const CImg<double>& in, CImg<double>& out, Border plane, Border slices, Row row) {
+  require_border(plane, {Border::LeaveZero, Border::CopyInput}, "the 3x3x3 row engine (within a slice)");
+  require_border(slices, {Border::RepeatEdge}, "the 3x3x3 row engine (across slices)");
+  if (fill_aside(in, out, [&](CImg<double>& o) { filter_rows(in, o, plane, slices, row); })) return;
   assign_checked(out, in.width(), in.height(), in.depth(), in.spectrum());
   if (in.is_empty()) return;
   const size_t w = static_cast<size_t>(in.width()), h = static_cast<size_t>(in.height());
@@ -59,35 +65,21 @@ void filter_rows(const CImg<double>& in, CImg<double>& out, Row row) {
     for (int z = 0; z < in.depth(); ++z) {
       const double* src = plane_at(in, z, c);
       double* dst = plane_at(out, z, c);
-      if (w < 3 || h < 3) {  // every voxel is frame
-        std::copy(src, src + w * h, dst);
-        continue;
-      }
-      std::copy(src, src + w, dst);
-      std::copy(src + (h - 1) * w, src + h * w, dst + (h - 1) * w);
-      for (size_t y = 1; y + 1 < h; ++y) {
-        double* o = dst + y * w;
-        o[0] = src[y * w], o[w - 1] = src[y * w + w - 1];
-        row(rows_at(in, z, c, y), o, w);
-      }
+      write_frame(src, dst, w, h, {1, 1, 1, 1}, plane);
+      if (w < 3 || h < 3) continue;  // every voxel is frame
+      for (size_t y = 1; y + 1 < h; ++y) row(rows_at(in, z, c, y), dst + y * w, w);
     }
 }
 
-// The reduction of a block: combine(a, b) associative and commutative (a
-// sum, a maximum, a minimum); `outside` is what a voxel beyond the volume
-// counts as where the border rule is Padded.
-enum class Border {
-  Repeat,  // slices repeated beyond the volume; only voxels off the frame are reduced
-  Padded,  // every voxel reduced; voxels beyond the volume count as `outside`
-};
-
 // The 3x3 reduction of rows y0 .. y1 - 1 of one w x h plane into q (row y
-// at q + (y - y0) w): vertically into a row, then along x. Padded: every
-// column, `outside` beyond the plane; Repeat (rows off the first and last):
-// x = 1 .. w - 2 only.
+// at q + (y - y0) w): vertically into a row, then along x, with combine(a,
+// b) associative and commutative (a sum, a maximum, a minimum). Padded
+// (ZeroPadded): every column, 0 beyond the plane; otherwise (rows off the
+// first and last): x = 1 .. w - 2 only.
 template <class Combine>
 void reduce_plane(const double* __restrict src, double* __restrict q, size_t w, size_t h, size_t y0, size_t y1,
-                  bool padded, double outside, Combine combine, double* __restrict col) {
+                  bool padded, Combine combine, double* __restrict col) {
+  constexpr double outside = 0.0;
   col[0] = col[w + 1] = outside;
   double* v = col + 1;
   for (size_t y = y0; y < y1; ++y) {
@@ -109,20 +101,26 @@ void reduce_plane(const double* __restrict src, double* __restrict q, size_t w, 
   }
 }
 
-// For every channel c, slice z and row y that the border rule reduces,
+// For every channel c, slice z and row y that the rule `plane` reduces,
 // emit(c, z, y, red) receives red[x], the reduction of the block around
-// (x, y, z), for x = 1 .. w - 2 (Repeat) or 0 .. w - 1 (Padded). Separable:
+// (x, y, z), for x = 1 .. w - 2 (CopyInput or LeaveZero: the frame is left
+// to the caller) or 0 .. w - 1 (ZeroPadded). Beyond the first and last
+// slice the rule `slices` holds (RepeatEdge or ZeroPadded). Separable:
 // each slice is reduced over 3x3 windows once, into a ring of three reduced
 // slices, and each output row combines the rows of three of them: six
 // combinations per voxel. The volume is swept in strips of rows, so that
 // the ring stays in the second-level cache and each voxel is read from
 // memory about once.
 template <class Combine, class Emit>
-void reduce(const CImg<double>& in, Border border, double outside, Combine combine, Emit emit) {
+void reduce(const CImg<double>& in, Border plane, Border slices, Combine combine, Emit emit) {
+  require_border(plane, {Border::LeaveZero, Border::CopyInput, Border::ZeroPadded},
+                 "the 3x3x3 reduction (within a slice)");
+  require_border(slices, {Border::RepeatEdge, Border::ZeroPadded}, "the 3x3x3 reduction (across slices)");
   if (in.is_empty()) return;
   const size_t w = static_cast<size_t>(in.width()), h = static_cast<size_t>(in.height());
   const int d = in.depth();
-  const bool padded = border == Border::Padded;
+  constexpr double outside = 0.0;
+  const bool padded = plane == Border::ZeroPadded, padded_slices = slices == Border::ZeroPadded;
   if (!padded && (w < 3 || h < 3)) return;
   const size_t first = padded ? 0 : 1, last = padded ? h : h - 1;
   const size_t x0 = padded ? 0 : 1, x1 = padded ? w : w - 1;
@@ -136,7 +134,7 @@ void reduce(const CImg<double>& in, Border border, double outside, Combine combi
       int ready = 0;  // slices of this strip reduced so far
       for (int z = 0; z < d; ++z) {
         for (; ready <= std::min(z + 1, d - 1); ++ready)
-          reduce_plane(plane_at(in, ready, c), slot(ready), w, h, y0, y1, padded, outside, combine, col.data());
+          reduce_plane(plane_at(in, ready, c), slot(ready), w, h, y0, y1, padded, combine, col.data());
         const bool below = z > 0, above = z + 1 < d;
         const double* lo = slot(below ? z - 1 : z);
         const double* mid = slot(z);
@@ -145,7 +143,7 @@ void reduce(const CImg<double>& in, Border border, double outside, Combine combi
           const size_t at = (y - y0) * w;
           const double *a = lo + at, *b = mid + at, *e = hi + at;
           double* r = red.data();
-          if (padded && !(below && above)) {
+          if (padded_slices && !(below && above)) {
             const double* other = below ? a : e;
             for (size_t x = x0; x < x1; ++x) r[x] = combine(b[x], outside);
             if (below || above)
@@ -161,31 +159,31 @@ void reduce(const CImg<double>& in, Border border, double outside, Combine combi
     }
 }
 
-// Sizes out like in with the frame rule of filter_rows, and sets every other
-// voxel to finish(voxel, reduction of its block), the block reduced with
-// combine under the Repeat rule.
+// Sizes out like in, the frame of every slice following `plane` (LeaveZero
+// or CopyInput), and sets every other voxel to finish(voxel, reduction of
+// its block), the block reduced with combine, its slices following `slices`.
 template <class Combine, class Finish>
-void reduce_into(const CImg<double>& in, CImg<double>& out, Combine combine, Finish finish) {
-  if (fill_aside(in, out, [&](CImg<double>& o) { reduce_into(in, o, combine, finish); })) return;
+void reduce_into(const CImg<double>& in, CImg<double>& out, Border plane, Border slices, Combine combine,
+                 Finish finish) {
+  require_border(plane, {Border::LeaveZero, Border::CopyInput}, "the 3x3x3 reduction into an image");
+  if (fill_aside(in, out, [&](CImg<double>& o) { reduce_into(in, o, plane, slices, combine, finish); })) return;
   assign_checked(out, in.width(), in.height(), in.depth(), in.spectrum());
   if (in.is_empty()) return;
   const size_t w = static_cast<size_t>(in.width()), h = static_cast<size_t>(in.height());
-  if (w < 3 || h < 3) {  // every voxel is frame
-    std::copy(in.data(), in.data() + in.size(), out.data());
-    return;
-  }
-  for_each_plane(in, [&](const double* src, int z, int c) {  // the first and last row of each slice
-    double* dst = plane_at(out, z, c);
-    std::copy(src, src + w, dst);
-    std::copy(src + (h - 1) * w, src + h * w, dst + (h - 1) * w);
+  // The first and last row of each slice (every voxel when all are frame).
+  const bool all_frame = w < 3 || h < 3;
+  for_each_plane(in, [&](const double* src, int z, int c) {
+    write_frame(src, plane_at(out, z, c), w, h, {1, 1, all_frame ? 1u : 0u, all_frame ? 1u : 0u}, plane);
   });
+  if (all_frame) return;
   // Each row is finished in `line` and streamed to out, which is not read
-  // again here.
+  // again here; its first and last voxel are frame.
+  const bool copy = plane == Border::CopyInput;
   std::vector<double> line(w);
-  reduce(in, Border::Repeat, 0.0, combine, [&](int c, int z, size_t y, const double* red) {
+  reduce(in, plane, slices, combine, [&](int c, int z, size_t y, const double* red) {
     const double* s = plane_at(in, z, c) + y * w;
     double* l = line.data();
-    l[0] = s[0], l[w - 1] = s[w - 1];
+    l[0] = copy ? s[0] : 0.0, l[w - 1] = copy ? s[w - 1] : 0.0;
     for (size_t x = 1; x + 1 < w; ++x) l[x] = finish(s[x], red[x]);
     stream_copy(plane_at(out, z, c) + y * w, l, w);
   });

@@ -22,6 +22,10 @@ constexpr auto kSum = [](double a, double b) { return a + b; };
 constexpr auto kLarger = [](double a, double b) { return a > b || b != b ? a : b; };
 constexpr auto kSmaller = [](double a, double b) { return a < b || b != b ? a : b; };
 
+// The border rules most of these filters share: within a slice the frame
+// keeps the input; across slices the first and last repeat.
+constexpr Border kPlane = Border::CopyInput, kSlices = Border::RepeatEdge;
+
 // Face weights of a 3-D gradient: `centre` at the middle of a face of the
 // block, `edge` at the four voxels that share a side with it, `corner` at
 // the four corners.
@@ -73,7 +77,7 @@ void gradient_magnitudes(const double* __restrict face, const double* __restrict
 // across its axis, weighted over the face.
 void gradient3d(const CImg<double>& in, CImg<double>& out, FaceWeights k, double scale) {
   std::vector<double> buf;
-  block3::filter_rows(in, out, [&buf, k, scale](const block3::Rows& b, double* o, size_t w) {
+  block3::filter_rows(in, out, kPlane, kSlices, [&buf, k, scale](const block3::Rows& b, double* o, size_t w) {
     buf.resize(5 * w);
     double* p = buf.data();
     gradient_parts(&b.r[0][0], w, k, p, p + w, p + 2 * w, p + 3 * w, p + 4 * w);
@@ -87,31 +91,31 @@ void gradient3d(const CImg<double>& in, CImg<double>& out, FaceWeights k, double
 using namespace zel;
 
 ZEL_API void LargestIntensityNeighbour3DFun(const CImg<double>& in, CImg<double>& out) {
-  block3::reduce_into(in, out, kLarger, [](double, double m) { return m; });
+  block3::reduce_into(in, out, kPlane, kSlices, kLarger, [](double, double m) { return m; });
 }
 
 ZEL_API void SmallestIntensityNeighbour3DFun(const CImg<double>& in, CImg<double>& out) {
-  block3::reduce_into(in, out, kSmaller, [](double, double m) { return m; });
+  block3::reduce_into(in, out, kPlane, kSlices, kSmaller, [](double, double m) { return m; });
 }
 
 ZEL_API void LowPass3DFun(const CImg<double>& in, CImg<double>& out) {
-  block3::reduce_into(in, out, kSum, [](double, double s) { return s / 27.0; });
+  block3::reduce_into(in, out, kPlane, kSlices, kSum, [](double, double s) { return s / 27.0; });
 }
 
 // (maximum + minimum) / 2, the maximum taken from 0 and the minimum from
 // 100000000: the maxima first, then the minima joined to them.
 ZEL_API void Midpoint3DFun(const CImg<double>& in, CImg<double>& out) {
   if (fill_aside(in, out, [&](CImg<double>& o) { Midpoint3DFun(in, o); })) return;
-  block3::reduce_into(in, out, kLarger, [](double, double m) { return kLarger(m, 0.0); });
+  block3::reduce_into(in, out, kPlane, kSlices, kLarger, [](double, double m) { return kLarger(m, 0.0); });
   const size_t w = static_cast<size_t>(in.width());
-  block3::reduce(in, block3::Border::Repeat, 0.0, kSmaller, [&](int c, int z, size_t y, const double* m) {
+  block3::reduce(in, kPlane, kSlices, kSmaller, [&](int c, int z, size_t y, const double* m) {
     double* o = plane_at(out, z, c) + y * w;
     for (size_t x = 1; x + 1 < w; ++x) o[x] = (o[x] + kSmaller(m[x], 100000000.0)) / 2.0;
   });
 }
 
 ZEL_API void Sharpen3DFun(const CImg<double>& in, CImg<double>& out) {
-  block3::reduce_into(in, out, kSum, [](double v, double s) { return 28.0 * v - s; });
+  block3::reduce_into(in, out, kPlane, kSlices, kSum, [](double v, double s) { return 28.0 * v - s; });
 }
 
 // Frei-Chen: face weights inversely as the distance from the voxel (sqrt 6 /
@@ -130,7 +134,7 @@ ZEL_API void Sobel3DFun(const CImg<double>& in, CImg<double>& out) {
 // The four body diagonals of the 2x2x2 block from (x, y, z) to (x + 1,
 // y + 1, z + 1), the slice beyond the last repeated.
 ZEL_API void Roberts3DFun(const CImg<double>& in, CImg<double>& out) {
-  block3::filter_rows(in, out, [](const block3::Rows& b, double* o, size_t w) {
+  block3::filter_rows(in, out, kPlane, kSlices, [](const block3::Rows& b, double* o, size_t w) {
     const double *a0 = b.r[1][1], *a1 = b.r[1][2], *b0 = b.r[2][1], *b1 = b.r[2][2];  // slice z, z + 1; row y, y + 1
     for (size_t x = 1; x + 1 < w; ++x) {
       const double d1 = a0[x] - b1[x + 1], d2 = a0[x + 1] - b1[x], d3 = a1[x] - b0[x + 1], d4 = a1[x + 1] - b0[x];
@@ -142,7 +146,7 @@ ZEL_API void Roberts3DFun(const CImg<double>& in, CImg<double>& out) {
 // A voxel stays where, along some axis, it is not below either neighbour
 // and above at least one; otherwise 0.
 ZEL_API void NonMaxima3DFun(const CImg<double>& in, CImg<double>& out) {
-  block3::filter_rows(in, out, [](const block3::Rows& b, double* o, size_t w) {
+  block3::filter_rows(in, out, kPlane, kSlices, [](const block3::Rows& b, double* o, size_t w) {
     const double* c = b.r[1][1];
     const auto peak = [](double v, double p, double q) { return v >= p && v >= q && (v > p || v > q); };
     for (size_t x = 1; x + 1 < w; ++x) {
@@ -160,7 +164,7 @@ ZEL_API void Laplacian3DFun(const CImg<double>& in, CImg<double>& out) {
   if (fill_aside(in, out, [&](CImg<double>& o) { Laplacian3DFun(in, o); })) return;
   assign_checked(out, in.width(), in.height(), in.depth(), in.spectrum());
   const size_t w = static_cast<size_t>(in.width());
-  block3::reduce(in, block3::Border::Padded, 0.0, kSum, [&](int c, int z, size_t y, const double* s) {
+  block3::reduce(in, Border::ZeroPadded, Border::ZeroPadded, kSum, [&](int c, int z, size_t y, const double* s) {
     const double* v = plane_at(in, z, c) + y * w;
     double* o = plane_at(out, z, c) + y * w;
     for (size_t x = 0; x < w; ++x) o[x] = flow((27.0 * v[x] - s[x]) * 0.5 + 127.0);

@@ -5,12 +5,13 @@
 #include <cmath>
 #include <cstdio>
 #include <cstddef>
-#include <limits>
 #include <stdexcept>
 #include <string>
 #include <vector>
 
+#include "../core/border.h"
 #include "../core/helpers.h"
+#include "../core/running_extreme.h"
 #include "../dll.h"
 #include "block3.h"
 
@@ -67,8 +68,7 @@ void gauss_plane_xy(const double* src, double* dst, size_t w, size_t h, const st
       const size_t at = sign < 0 ? (y >= u ? y - u : 0) : std::min(y + u, h - 1);
       return src + at * w;
     });
-    std::fill(pad.begin(), pad.begin() + r, acc[0]);
-    std::fill(pad.begin() + r + w, pad.end(), acc[w - 1]);
+    pad_row(acc, w, r, Border::RepeatEdge);
     symmetric_sum(dst + y * w, acc, w, k, [&](size_t u, int sign) { return sign < 0 ? acc - u : acc + u; });
   }
 }
@@ -226,67 +226,19 @@ namespace {
 
 // ---- Windowed extremes of each slice ---------------------------------------
 
-struct Larger {
-  static constexpr double ident = -std::numeric_limits<double>::infinity();
-  static double pick(double m, double v) { return v > m ? v : m; }  // a NaN v is passed over
-};
-struct Smaller {
-  static constexpr double ident = std::numeric_limits<double>::infinity();
-  static double pick(double m, double v) { return v < m ? v : m; }
-};
-
-// r[u] = extreme of a[u .. u + k - 1] for u < nr, a holding nr + k - 1
-// values: van Herk / Gil-Werman, prefix extremes g and suffix extremes h
-// within blocks of k, three comparisons per value for any k.
-template <class Op>
-void running_extreme(const double* a, size_t nr, size_t k, double* g, double* h, double* r) {
-  const size_t n = nr + k - 1;
-  for (size_t b = 0; b < n; b += k) {
-    const size_t e = std::min(b + k, n);
-    g[b] = Op::pick(Op::ident, a[b]);
-    for (size_t i = b + 1; i < e; ++i) g[i] = Op::pick(g[i - 1], a[i]);
-    h[e - 1] = Op::pick(Op::ident, a[e - 1]);
-    for (size_t i = e - 1; i-- > b;) h[i] = Op::pick(h[i + 1], a[i]);
-  }
-  for (size_t u = 0; u < nr; ++u) r[u] = Op::pick(h[u], g[u + k - 1]);
-}
-
-// The same scheme down the columns of a w-wide plane of h rows, whole rows at
-// a time: for each window u < h - k + 1 of rows u .. u + k - 1, emit(u, s, p)
-// receives the extremes as pick(s[x], p[x]) (p null: s alone). Only one
-// block of k suffix rows and one prefix row are held.
-template <class Op, class Emit>
-void running_extreme_down(const double* src, size_t w, size_t h, size_t k, std::vector<double>& buf, Emit emit) {
-  const size_t ny = h - k + 1;
-  buf.resize((k + 1) * w);
-  double* prefix = buf.data() + k * w;
-  const auto row = [&](size_t j) { return buf.data() + j * w; };
-  for (size_t b = 0; b < ny; b += k) {
-    // Suffix extremes of rows b .. b + k - 1 (all inside: b + k - 1 < h).
-    const double* last = src + (b + k - 1) * w;
-    for (size_t x = 0; x < w; ++x) row(k - 1)[x] = Op::pick(Op::ident, last[x]);
-    for (size_t j = k - 1; j-- > 0;) {
-      const double* a = src + (b + j) * w;
-      for (size_t x = 0; x < w; ++x) row(j)[x] = Op::pick(row(j + 1)[x], a[x]);
-    }
-    emit(b, row(0), static_cast<const double*>(nullptr));
-    // Window b + j: the suffix from row b + j and the prefix of the next block's first j rows.
-    for (size_t j = 1; j < k && b + j < ny; ++j) {
-      const double* a = src + (b + k + j - 1) * w;
-      for (size_t x = 0; x < w; ++x) prefix[x] = Op::pick(j == 1 ? Op::ident : prefix[x], a[x]);
-      emit(b + j, row(j), static_cast<const double*>(prefix));
-    }
-  }
-}
+using Larger = RunMax;
+using Smaller = RunMin;
 
 // Sizes out like in; every pixel at least r = n / 2 from its slice's edges
-// receives pick(start, extreme of its (2r + 1)^2 window), the r-wide frame 0.
-// The columns first, straight into the output rows, then each of those rows
-// along x in place; the cost per pixel does not depend on n.
+// receives pick(start, extreme of its (2r + 1)^2 window), the r-wide frame
+// following the border rule (LeaveZero). The columns first, straight into
+// the output rows, then each of those rows along x in place; the cost per
+// pixel does not depend on n.
 template <class Op>
-void local_extreme(const CImg<double>& in, CImg<double>& out, int n, double start) {
+void local_extreme(const CImg<double>& in, CImg<double>& out, int n, Border border, double start) {
+  require_border(border, {Border::LeaveZero}, "the windowed local extreme");
   if (n < -1) throw std::invalid_argument("window size " + std::to_string(n) + " is below -1");
-  if (fill_aside(in, out, [&](CImg<double>& o) { local_extreme<Op>(in, o, n, start); })) return;
+  if (fill_aside(in, out, [&](CImg<double>& o) { local_extreme<Op>(in, o, n, border, start); })) return;
   assign_checked(out, in.width(), in.height(), in.depth(), in.spectrum());
   if (in.is_empty()) return;
   const size_t r = static_cast<size_t>(n / 2), k = 2 * r + 1;  // n / 2 < 2^30: no overflow
@@ -299,9 +251,9 @@ void local_extreme(const CImg<double>& in, CImg<double>& out, int n, double star
   std::vector<double> buf, line(w), g(w), hs(w);
   for_each_plane(in, [&](const double* src, int z, int c) {
     double* dst = plane_at(out, z, c);
-    std::fill(dst, dst + r * w, 0.0);
-    std::fill(dst + (r + ny) * w, dst + h * w, 0.0);
-    running_extreme_down<Op>(src, w, h, k, buf, [&](size_t u, const double* s, const double* p) {
+    write_frame(src, dst, w, h, {r, r, r, r}, border);
+    const auto row = [&](size_t j, double*) { return src + j * w; };
+    running_extreme_down<Op>(w, ny, k, row, buf, [&](size_t u, const double* s, const double* p) {
       if (p)
         for (size_t x = 0; x < w; ++x) line[x] = Op::pick(s[x], p[x]);
       else
@@ -309,8 +261,6 @@ void local_extreme(const CImg<double>& in, CImg<double>& out, int n, double star
       double* o = dst + (u + r) * w;
       running_extreme<Op>(line.data(), nx, k, g.data(), hs.data(), o + r);
       for (size_t x = r; x < r + nx; ++x) o[x] = Op::pick(start, o[x]);
-      std::fill(o, o + r, 0.0);
-      std::fill(o + r + nx, o + w, 0.0);
     });
   });
 }
@@ -319,9 +269,9 @@ void local_extreme(const CImg<double>& in, CImg<double>& out, int n, double star
 }  // namespace zel
 
 ZEL_API void LocalMinimaFun(const CImg<double>& in, CImg<double>& out, int n) {
-  local_extreme<Smaller>(in, out, n, 1000000.0);
+  local_extreme<Smaller>(in, out, n, Border::LeaveZero, 1000000.0);
 }
 
 ZEL_API void LocalMaximaFun(const CImg<double>& in, CImg<double>& out, int n) {
-  local_extreme<Larger>(in, out, n, 0.0);
+  local_extreme<Larger>(in, out, n, Border::LeaveZero, 0.0);
 }
