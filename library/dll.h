@@ -309,3 +309,47 @@ ZEL_API void Convolution3DFun(const CImg<double>& in, CImg<double>& out, ConvArr
 // A copy of in with the first and last n slices, rows and columns set to 0
 // (n limited to each axis; n <= 0 leaves the copy).
 ZEL_API void Mask3DFun(const CImg<double>& in, CImg<double>& out, int n);
+
+// ---- Image basics: colour spaces and percentage scaling -------------------
+// Every conversion but CMY copies a one-channel image, converts channels 0..2
+// of every pixel of every slice of an image of 3 or more channels (further
+// channels 0) and throws std::invalid_argument for a two-channel image.
+// R, G, B are sRGB-encoded grey levels 0..255.
+// 255 minus every value of every channel (each is its own inverse).
+ZEL_API void CMYToColourFun(const CImg<double>& in, CImg<double>& out);
+ZEL_API void ColourToCMYFun(const CImg<double>& in, CImg<double>& out);
+// Hue (arccos formula, 0..360 degrees scaled to 0..255; 0 for grey),
+// saturation 1 - 3 min / (R + G + B) scaled to 0..255 (0 for black) and
+// intensity (R + G + B) / 3. The inverse uses the sector formulas, not clamped.
+ZEL_API void ColourToHSIFun(const CImg<double>& in, CImg<double>& out);
+ZEL_API void HSIToColourFun(const CImg<double>& in, CImg<double>& out);
+// CIE L*a*b* (L* 0..100) of the linearised sRGB colour, D65 white; the
+// inverse clamps R, G, B to 0..255.
+ZEL_API void ColourToLABFun(const CImg<double>& in, CImg<double>& out);
+ZEL_API void LABToColourFun(const CImg<double>& in, CImg<double>& out);
+// X, Y, Z (0..100, white Y = 100) of the linearised sRGB colour by the
+// sRGB/D65 matrix; the inverse clamps R, G, B to 0..255.
+ZEL_API void ColourToXYZFun(const CImg<double>& in, CImg<double>& out);
+ZEL_API void XYZToColourFun(const CImg<double>& in, CImg<double>& out);
+// NTSC Y, I, Q and analogue-television Y, U = 0.492 (B - Y), V = 0.877 (R - Y)
+// on the 0..255 scale of R, G, B; the inverses clamp to 0..255.
+ZEL_API void ColourToYIQFun(const CImg<double>& in, CImg<double>& out);
+ZEL_API void YIQToColourFun(const CImg<double>& in, CImg<double>& out);
+ZEL_API void ColourToYUVFun(const CImg<double>& in, CImg<double>& out);
+ZEL_API void YUVToColourFun(const CImg<double>& in, CImg<double>& out);
+// Opponent colours R - 2G + B, -R - G + 2B, R + G + B and their exact
+// inverse ((o1 - o2 + o3) / 3, (o3 - o1) / 3, (o2 + o3) / 3), not clamped.
+ZEL_API void ColourToOpponentFun(const CImg<double>& in, CImg<double>& out);
+ZEL_API void OpponentToColourFun(const CImg<double>& in, CImg<double>& out);
+// 0.299 R + 0.587 G + 0.114 B written into channels 0, 1 and 2.
+ZEL_API void GreyScalerFun(const CImg<double>& in, CImg<double>& out);
+// Display views onto 0..255 (clamped), by fixed ranges of each space: L* x 2.55
+// and a*, b* + 128; X, Y, Z from 0..white; YIQ, YUV and opponent channels from
+// the range each reaches over the RGB cube.
+ZEL_API void ViewLABFun(const CImg<double>& in, CImg<double>& out);
+ZEL_API void ViewXYZFun(const CImg<double>& in, CImg<double>& out);
+ZEL_API void ViewYIQFun(const CImg<double>& in, CImg<double>& out);
+ZEL_API void ViewYUVFun(const CImg<double>& in, CImg<double>& out);
+ZEL_API void ViewOpponentFun(const CImg<double>& in, CImg<double>& out);
+// Every value times k divided by 100, in doubles (no integer overflow).
+ZEL_API void VellFun(const CImg<double>& in, CImg<double>& out, int k);

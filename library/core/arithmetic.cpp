@@ -136,3 +136,9 @@ ZEL_API void NotImgFun(const CImg<double>& in, CImg<double>& out) {
   zel::assign_checked(out, in.width(), in.height(), in.depth(), in.spectrum());  // same size: in place is safe
   map_samples(in.data(), out.data(), out.size(), [](double v) { return 255.0 - v; });
 }
+
+ZEL_API void VellFun(const CImg<double>& in, CImg<double>& out, int k) {
+  const double factor = static_cast<double>(k);
+  zel::assign_checked(out, in.width(), in.height(), in.depth(), in.spectrum());
+  map_samples(in.data(), out.data(), out.size(), [factor](double v) { return v * factor / 100.0; });
+}

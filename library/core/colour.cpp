@@ -1,0 +1,326 @@
+// Colour-space conversions and their display views.
+//
+// One engine (convert_pixels) applies a per-pixel function to channels 0..2
+// of every pixel of every slice; each space is a small function handed to it.
+// Conventions kept by every conversion here:
+// - R, G, B are sRGB-encoded grey levels 0..255; XYZ and L*a*b* linearise
+//   them first (the sRGB transfer curve) and the inverses encode again.
+// - X, Y, Z are on the 0..100 scale (white: Y = 100).
+// - L*a*b* uses the D65 white point of the sRGB matrix (the matrix row sums,
+//   so that RGB white gives a* = b* = 0 exactly).
+// - HSI: hue and saturation scaled to 0..255 (hue 0..360 degrees -> 0..255),
+//   intensity the mean (R + G + B) / 3; a grey pixel has hue 0 and saturation
+//   0, and black has saturation 0.
+// - The views use fixed ranges of each space (the extremes the RGB cube
+//   reaches), not per-image minima and maxima, so that one colour always
+//   looks the same.
+#include <algorithm>
+#include <cmath>
+#include <cstdint>
+#include <stdexcept>
+#include <string>
+
+#include "../dll.h"
+#include "helpers.h"
+#include "numeric.h"
+
+namespace zel {
+namespace {
+
+// Sizes out like in and writes f(r, g, b, o0, o1, o2) for channels 0..2 of
+// every pixel of every slice; further channels are 0. A one-channel image is
+// copied unchanged; a two-channel one has no colour to convert.
+template <class F>
+void convert_pixels(const char* op, const CImg<double>& in, CImg<double>& out, F f) {
+  if (in.spectrum() == 2)
+    throw std::invalid_argument(std::string(op) + ": an image of 2 channels; the conversion takes 1 channel or 3 or more");
+  if (in.is_empty()) {
+    out.assign();
+    return;
+  }
+  if (in.spectrum() == 1) {
+    out.assign(in);
+    return;
+  }
+  out.assign(in.width(), in.height(), in.depth(), in.spectrum());
+  const size_t n = plane_size(in);
+  for (int z = 0; z < in.depth(); ++z) {
+    const double *r = plane_at(in, z, 0), *g = plane_at(in, z, 1), *b = plane_at(in, z, 2);
+    double *o0 = plane_at(out, z, 0), *o1 = plane_at(out, z, 1), *o2 = plane_at(out, z, 2);
+    for (size_t i = 0; i < n; ++i) f(r[i], g[i], b[i], o0[i], o1[i], o2[i]);
+    for (int c = 3; c < in.spectrum(); ++c) std::fill_n(plane_at(out, z, c), n, 0.0);
+  }
+}
+
+// A 3 x 3 matrix applied to (r, g, b); the inverses are computed from the
+// forward matrices so that a round trip is exact to rounding.
+struct Mat3 {
+  double m[3][3];
+  void apply(double r, double g, double b, double& o0, double& o1, double& o2) const {
+    o0 = m[0][0] * r + m[0][1] * g + m[0][2] * b;
+    o1 = m[1][0] * r + m[1][1] * g + m[1][2] * b;
+    o2 = m[2][0] * r + m[2][1] * g + m[2][2] * b;
+  }
+  Mat3 inverse() const {
+    const auto& a = m;
+    const double c00 = a[1][1] * a[2][2] - a[1][2] * a[2][1], c01 = a[1][2] * a[2][0] - a[1][0] * a[2][2],
+                 c02 = a[1][0] * a[2][1] - a[1][1] * a[2][0];
+    const double det = a[0][0] * c00 + a[0][1] * c01 + a[0][2] * c02;
+    return {{{c00 / det, (a[0][2] * a[2][1] - a[0][1] * a[2][2]) / det, (a[0][1] * a[1][2] - a[0][2] * a[1][1]) / det},
+             {c01 / det, (a[0][0] * a[2][2] - a[0][2] * a[2][0]) / det, (a[0][2] * a[1][0] - a[0][0] * a[1][2]) / det},
+             {c02 / det, (a[0][1] * a[2][0] - a[0][0] * a[2][1]) / det, (a[0][0] * a[1][1] - a[0][1] * a[1][0]) / det}}};
+  }
+};
+
+// sRGB (linear, 0..1) to XYZ (D65), on the 0..100 scale.
+constexpr Mat3 kXYZ = {{{41.24564, 35.75761, 18.04375}, {21.26729, 71.51522, 7.21750}, {1.93339, 11.91920, 95.03041}}};
+// NTSC YIQ.
+constexpr Mat3 kYIQ = {{{0.299, 0.587, 0.114}, {0.596, -0.274, -0.322}, {0.211, -0.523, 0.312}}};
+// Analogue-television YUV: U = 0.492 (B - Y), V = 0.877 (R - Y).
+constexpr Mat3 kYUV = {{{0.299, 0.587, 0.114},
+                        {-0.492 * 0.299, -0.492 * 0.587, 0.492 * (1.0 - 0.114)},
+                        {0.877 * (1.0 - 0.299), -0.877 * 0.587, -0.877 * 0.114}}};
+// Opponent colours R - 2G + B, -R - G + 2B, R + G + B.
+constexpr Mat3 kOpponent = {{{1, -2, 1}, {-1, -1, 2}, {1, 1, 1}}};
+
+const Mat3& inverse_xyz() {
+  static const Mat3 m = kXYZ.inverse();
+  return m;
+}
+const Mat3& inverse_yiq() {
+  static const Mat3 m = kYIQ.inverse();
+  return m;
+}
+const Mat3& inverse_yuv() {
+  static const Mat3 m = kYUV.inverse();
+  return m;
+}
+
+// The sRGB transfer curve: grey level 0..255 to linear light 0..1. Whole grey
+// levels 0..255 (nearly every image) come from a table; others are computed.
+double srgb_decode_exact(double v) {
+  const double c = v / 255.0;
+  return c <= 0.04045 ? c / 12.92 : std::pow((c + 0.055) / 1.055, 2.4);
+}
+struct DecodeTable {
+  double t[256];
+  DecodeTable() {
+    for (int i = 0; i < 256; ++i) t[i] = srgb_decode_exact(i);
+  }
+};
+const DecodeTable& decode_table() {
+  static const DecodeTable table;
+  return table;
+}
+inline double srgb_decode(const DecodeTable& table, double v) {
+  if (v >= 0.0 && v <= 255.0) {
+    const int i = static_cast<int>(v);
+    if (i == v) return table.t[i];
+  }
+  return srgb_decode_exact(v);
+}
+// Linear light 0..1 to a grey level, clamped to 0..255.
+inline double srgb_encode(double c) {
+  const double e = c <= 0.0031308 ? 12.92 * c : 1.055 * std::pow(c, 1.0 / 2.4) - 0.055;
+  return flow(e * 255.0);
+}
+
+// The D65 white point of kXYZ (its row sums), 0..100 scale.
+constexpr double kWhiteX = 41.24564 + 35.75761 + 18.04375;
+constexpr double kWhiteY = 21.26729 + 71.51522 + 7.21750;
+constexpr double kWhiteZ = 1.93339 + 11.91920 + 95.03041;
+
+// CIE f(t): the cube root above (6/29)^3, its tangent line below.
+constexpr double kDelta = 6.0 / 29.0;
+inline double lab_f(double t) {
+  return t > kDelta * kDelta * kDelta ? std::cbrt(t) : t / (3.0 * kDelta * kDelta) + 4.0 / 29.0;
+}
+inline double lab_f_inverse(double f) { return f > kDelta ? f * f * f : 3.0 * kDelta * kDelta * (f - 4.0 / 29.0); }
+
+// HSI hue (degrees) by the arccos formula; 0 for grey.
+inline double hsi_hue(double r, double g, double b) {
+  const double num = 0.5 * ((r - g) + (r - b));
+  const double den = std::sqrt((r - g) * (r - g) + (r - b) * (g - b));
+  if (!(den > 0.0)) return 0.0;
+  const double q = num / den;
+  const double theta = std::acos(q < -1.0 ? -1.0 : (q > 1.0 ? 1.0 : q)) * (180.0 / kPi);
+  return b > g ? 360.0 - theta : theta;
+}
+
+// One sector of the HSI inverse: the channel that leads the sector (angle h
+// in degrees, 0 <= h < 120), the minimum and the rest.
+inline void hsi_sector(double h, double s, double i, double& lead, double& low, double& rest) {
+  low = i * (1.0 - s);
+  lead = i * (1.0 + s * std::cos(h * (kPi / 180.0)) / std::cos((60.0 - h) * (kPi / 180.0)));
+  rest = 3.0 * i - (lead + low);
+}
+
+// The range [lo, hi] each output of m reaches over the RGB cube 0..255, and
+// the view that maps it onto 0..255.
+struct ChannelView {
+  double lo, scale;
+  double operator()(double v) const { return flow((v - lo) * scale); }
+};
+ChannelView cube_view(const Mat3& m, int row) {
+  double lo = 0.0, hi = 0.0;
+  for (double c : m.m[row]) (c < 0.0 ? lo : hi) += 255.0 * c;
+  return {lo, 255.0 / (hi - lo)};
+}
+void view_linear(const char* op, const Mat3& m, const CImg<double>& in, CImg<double>& out) {
+  const ChannelView v0 = cube_view(m, 0), v1 = cube_view(m, 1), v2 = cube_view(m, 2);
+  convert_pixels(op, in, out, [&](double a, double b, double c, double& o0, double& o1, double& o2) {
+    o0 = v0(a);
+    o1 = v1(b);
+    o2 = v2(c);
+  });
+}
+
+}  // namespace
+
+}  // namespace zel
+
+using namespace zel;
+
+// ---- 255 minus every value -------------------------------------------------
+
+ZEL_API void CMYToColourFun(const CImg<double>& in, CImg<double>& out) {
+  point_map(in, out, [](double v) { return 255.0 - v; });
+}
+ZEL_API void ColourToCMYFun(const CImg<double>& in, CImg<double>& out) { CMYToColourFun(in, out); }
+
+// ---- Linear spaces ---------------------------------------------------------
+
+ZEL_API void ColourToYIQFun(const CImg<double>& in, CImg<double>& out) {
+  convert_pixels("ColourToYIQFun", in, out, [](double r, double g, double b, double& o0, double& o1, double& o2) {
+    kYIQ.apply(r, g, b, o0, o1, o2);
+  });
+}
+ZEL_API void YIQToColourFun(const CImg<double>& in, CImg<double>& out) {
+  const Mat3& m = inverse_yiq();
+  convert_pixels("YIQToColourFun", in, out, [&](double y, double i, double q, double& r, double& g, double& b) {
+    m.apply(y, i, q, r, g, b);
+    r = flow(r), g = flow(g), b = flow(b);
+  });
+}
+ZEL_API void ColourToYUVFun(const CImg<double>& in, CImg<double>& out) {
+  convert_pixels("ColourToYUVFun", in, out, [](double r, double g, double b, double& o0, double& o1, double& o2) {
+    kYUV.apply(r, g, b, o0, o1, o2);
+  });
+}
+ZEL_API void YUVToColourFun(const CImg<double>& in, CImg<double>& out) {
+  const Mat3& m = inverse_yuv();
+  convert_pixels("YUVToColourFun", in, out, [&](double y, double u, double v, double& r, double& g, double& b) {
+    m.apply(y, u, v, r, g, b);
+    r = flow(r), g = flow(g), b = flow(b);
+  });
+}
+ZEL_API void ColourToOpponentFun(const CImg<double>& in, CImg<double>& out) {
+  convert_pixels("ColourToOpponentFun", in, out,
+                 [](double r, double g, double b, double& o0, double& o1, double& o2) {
+                   kOpponent.apply(r, g, b, o0, o1, o2);
+                 });
+}
+// The exact inverse of the opponent matrix; not clamped.
+ZEL_API void OpponentToColourFun(const CImg<double>& in, CImg<double>& out) {
+  convert_pixels("OpponentToColourFun", in, out,
+                 [](double o1, double o2, double o3, double& r, double& g, double& b) {
+                   r = (o1 - o2 + o3) / 3.0;
+                   g = (o3 - o1) / 3.0;
+                   b = (o2 + o3) / 3.0;
+                 });
+}
+ZEL_API void GreyScalerFun(const CImg<double>& in, CImg<double>& out) {
+  convert_pixels("GreyScalerFun", in, out, [](double r, double g, double b, double& o0, double& o1, double& o2) {
+    o0 = o1 = o2 = 0.299 * r + 0.587 * g + 0.114 * b;
+  });
+}
+
+// ---- XYZ and L*a*b* --------------------------------------------------------
+
+ZEL_API void ColourToXYZFun(const CImg<double>& in, CImg<double>& out) {
+  const DecodeTable& table = decode_table();
+  convert_pixels("ColourToXYZFun", in, out, [&](double r, double g, double b, double& x, double& y, double& z) {
+    kXYZ.apply(srgb_decode(table, r), srgb_decode(table, g), srgb_decode(table, b), x, y, z);
+  });
+}
+ZEL_API void XYZToColourFun(const CImg<double>& in, CImg<double>& out) {
+  const Mat3& m = inverse_xyz();
+  convert_pixels("XYZToColourFun", in, out, [&](double x, double y, double z, double& r, double& g, double& b) {
+    m.apply(x, y, z, r, g, b);
+    r = srgb_encode(r), g = srgb_encode(g), b = srgb_encode(b);
+  });
+}
+ZEL_API void ColourToLABFun(const CImg<double>& in, CImg<double>& out) {
+  const DecodeTable& table = decode_table();
+  convert_pixels("ColourToLABFun", in, out, [&](double r, double g, double b, double& L, double& A, double& B) {
+    double x, y, z;
+    kXYZ.apply(srgb_decode(table, r), srgb_decode(table, g), srgb_decode(table, b), x, y, z);
+    const double fx = lab_f(x / kWhiteX), fy = lab_f(y / kWhiteY), fz = lab_f(z / kWhiteZ);
+    L = 116.0 * fy - 16.0;
+    A = 500.0 * (fx - fy);
+    B = 200.0 * (fy - fz);
+  });
+}
+ZEL_API void LABToColourFun(const CImg<double>& in, CImg<double>& out) {
+  const Mat3& m = inverse_xyz();
+  convert_pixels("LABToColourFun", in, out, [&](double L, double A, double B, double& r, double& g, double& b) {
+    const double fy = (L + 16.0) / 116.0;
+    const double x = kWhiteX * lab_f_inverse(fy + A / 500.0), y = kWhiteY * lab_f_inverse(fy),
+                 z = kWhiteZ * lab_f_inverse(fy - B / 200.0);
+    m.apply(x, y, z, r, g, b);
+    r = srgb_encode(r), g = srgb_encode(g), b = srgb_encode(b);
+  });
+}
+
+// ---- HSI -------------------------------------------------------------------
+
+ZEL_API void ColourToHSIFun(const CImg<double>& in, CImg<double>& out) {
+  convert_pixels("ColourToHSIFun", in, out, [](double r, double g, double b, double& h, double& s, double& i) {
+    const double sum = r + g + b;
+    const double lo = smin(r, smin(g, b));
+    h = hsi_hue(r, g, b) * (255.0 / 360.0);
+    s = sum > 0.0 ? (1.0 - 3.0 * lo / sum) * 255.0 : 0.0;
+    i = sum / 3.0;
+  });
+}
+// The sector formulas of the HSI model; not clamped, as the inverse of
+// ColourToHSIFun (an HSI triple outside the RGB cube gives values outside
+// 0..255).
+ZEL_API void HSIToColourFun(const CImg<double>& in, CImg<double>& out) {
+  convert_pixels("HSIToColourFun", in, out, [](double h, double s, double i, double& r, double& g, double& b) {
+    double deg = std::fmod(h * (360.0 / 255.0), 360.0);
+    if (deg < 0.0) deg += 360.0;
+    s /= 255.0;
+    if (deg < 120.0)
+      hsi_sector(deg, s, i, r, b, g);
+    else if (deg < 240.0)
+      hsi_sector(deg - 120.0, s, i, g, r, b);
+    else
+      hsi_sector(deg - 240.0, s, i, b, g, r);
+  });
+}
+
+// ---- Views -----------------------------------------------------------------
+
+// L* 0..100 onto 0..255; a* and b* offset by 128 (their 8-bit encoding).
+ZEL_API void ViewLABFun(const CImg<double>& in, CImg<double>& out) {
+  convert_pixels("ViewLABFun", in, out, [](double L, double A, double B, double& o0, double& o1, double& o2) {
+    o0 = flow(L * 2.55);
+    o1 = flow(A + 128.0);
+    o2 = flow(B + 128.0);
+  });
+}
+// X, Y, Z from 0..white onto 0..255.
+ZEL_API void ViewXYZFun(const CImg<double>& in, CImg<double>& out) {
+  convert_pixels("ViewXYZFun", in, out, [](double x, double y, double z, double& o0, double& o1, double& o2) {
+    o0 = flow(x * (255.0 / kWhiteX));
+    o1 = flow(y * (255.0 / kWhiteY));
+    o2 = flow(z * (255.0 / kWhiteZ));
+  });
+}
+// Each channel from the range it reaches over the RGB cube onto 0..255.
+ZEL_API void ViewYIQFun(const CImg<double>& in, CImg<double>& out) { view_linear("ViewYIQFun", kYIQ, in, out); }
+ZEL_API void ViewYUVFun(const CImg<double>& in, CImg<double>& out) { view_linear("ViewYUVFun", kYUV, in, out); }
+ZEL_API void ViewOpponentFun(const CImg<double>& in, CImg<double>& out) {
+  view_linear("ViewOpponentFun", kOpponent, in, out);
+}
