@@ -353,3 +353,17 @@ ZEL_API void ViewYUVFun(const CImg<double>& in, CImg<double>& out);
 ZEL_API void ViewOpponentFun(const CImg<double>& in, CImg<double>& out);
 // Every value times k divided by 100, in doubles (no integer overflow).
 ZEL_API void VellFun(const CImg<double>& in, CImg<double>& out, int k);
+
+// ---- Enhancement, thresholding and segmentation: colour clustering --------
+// k-means on the colours of all channels, slice by slice, from k-means++
+// centres of a fixed seed (the same image always gives the same result),
+// until no pixel changes cluster or 100 passes. Each pixel becomes its
+// cluster's centre truncated toward zero; "Here #3" and a newline go to
+// standard output after each slice. Fewer distinct colours than k give one
+// cluster per colour; k < 1 throws std::invalid_argument.
+ZEL_API void ColourClusterFun(const CImg<double>& in, CImg<double>& out, int k);
+// The same k-means started from the peaks of each channel's 256-bin histogram
+// (5-bin mean smoothed); out1 each pixel's centre, out2 its cluster index;
+// count 1 plus the centres of the last slice that differ from the one before
+// them (one colour: 1; no pixels: 0).
+ZEL_API void SIColourClusterFun(const CImg<double>& in, CImg<double>& out1, CImg<double>& out2, double& count);

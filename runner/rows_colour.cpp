@@ -1,5 +1,6 @@
-// Command rows: colour-space conversions and their views, the percentage
-// scaling. Each writes its result image as slot 0.
+// Command rows: colour-space conversions and their views, colour clustering,
+// the percentage scaling. Each writes its result image as slot 0; "SICluster"
+// adds its cluster indices as slot 1 and its cluster count as slot 2.
 #include "commands.h"
 #include "dll.h"
 
@@ -39,6 +40,13 @@ std::vector<Command> colour_rows() {
       image_row<YUVToColourFun>("YUVToRGB"),
       image_row<ViewOpponentFun>("ViewOpp"),
       image_row<OpponentToColourFun>("OppToRGB"),
+      {"Cluster", "IN", [](A a, R r) { ColourClusterFun(a.image(1), r.image(0), a.integer(1)); }},
+      {"SICluster", "I",
+       [](A a, R r) {
+         double count;  // the operation always sets it
+         SIColourClusterFun(a.image(1), r.image(0), r.image(1), count);
+         r.number(count, 2);
+       }},
       {"VellFun", "IN", [](A a, R r) { VellFun(a.image(1), r.image(0), a.integer(1)); }},
   };
 }

@@ -79,3 +79,41 @@ TEST_F(ColourCommands, VellTruncatesItsPercentage) {
 
 }  // namespace
 }  // namespace zel_test
+
+namespace zel_test {
+namespace {
+
+TEST_F(ColourCommands, ClusterPrintsOneLinePerSliceBeforeTheName) {
+  number_file("k", 3.9);
+  CImg<double> want;
+  testing::internal::CaptureStdout();
+  ColourClusterFun(rgb_, want, 3);
+  testing::internal::GetCapturedStdout();
+  RunResult r = run({"Cluster", "rgb", "k"});
+  EXPECT_EQ(r.out, std::string("Here #3\nHere #3\n") + kResult0);  // two slices
+  r.out = kResult0;
+  expect_result(r, want, "Cluster");
+  std::filesystem::remove(path(kResult0));
+  number_file("zero", 0.5);
+  expect_refused(run({"Cluster", "rgb", "zero"}), "at least 1");
+}
+
+TEST_F(ColourCommands, SIClusterWritesTwoImagesAndItsCount) {
+  CImg<double> want1, want2;
+  double count = 0;
+  SIColourClusterFun(rgb_, want1, want2, count);
+  const RunResult r = run({"SICluster", "rgb"});
+  ASSERT_EQ(r.status, 0) << r.err;
+  EXPECT_EQ(r.out, "temp_out_kq_matfile0.kqmat temp_out_kq_matfile1.kqmat temp_out_kq_matfile2.kqmat");
+  EXPECT_TRUE(result_image(0) == want1);
+  EXPECT_TRUE(result_image(1) == want2);
+  const std::string bytes = slurp(path(zel::result_name(2)));
+  ASSERT_EQ(bytes.size(), 24u);
+  int32_t header[4];
+  std::memcpy(header, bytes.data(), 16);
+  EXPECT_EQ(std::vector<int32_t>(header, header + 4), (std::vector<int32_t>{1, 1, 1, 1}));
+  EXPECT_EQ(result_values(2), std::vector<double>{count});
+}
+
+}  // namespace
+}  // namespace zel_test
