@@ -367,3 +367,16 @@ ZEL_API void ColourClusterFun(const CImg<double>& in, CImg<double>& out, int k);
 // count 1 plus the centres of the last slice that differ from the one before
 // them (one colour: 1; no pixels: 0).
 ZEL_API void SIColourClusterFun(const CImg<double>& in, CImg<double>& out1, CImg<double>& out2, double& count);
+
+// ---- Frequency-domain and Hough transforms: circles -----------------------
+// Slice k of the accumulator (width x height x (rmax - rmin) / rstep x 1):
+// the votes for radius rmin + k * rstep of the non-zero pixels of channel 0
+// of slice 0 (each drawing one rasterised circle), divided by the radius. A
+// positive step with rmax <= rmin gives an empty image; a step of 0, a
+// negative slice count or a radius below 1 throws std::invalid_argument.
+ZEL_API void CircHoughFun(const CImg<double>& in, CImg<double>& out, int rmin, int rmax, int rstep);
+// A width x height x 1 x 3 image, 0 but for a white circle of radius
+// r0 + z * step (the same rasterised circle) at every non-zero cell (x, y, z)
+// of channel 0 of the accumulator; a negative radius draws nothing; the
+// middle int is not read.
+ZEL_API void InvCircHoughFun(const CImg<double>& accumulator, CImg<double>& out, int r0, int unused, int step);

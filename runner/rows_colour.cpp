@@ -1,7 +1,9 @@
 // Command rows: colour-space conversions and their views, colour clustering,
-// the percentage scaling. Each writes its result image as slot 0; "SICluster"
-// adds its cluster indices as slot 1 and its cluster count as slot 2.
+// the circle Hough transform and its inverse, the percentage scaling. Each
+// writes its result image as slot 0; "SICluster" adds its cluster indices as
+// slot 1 and its cluster count as slot 2.
 #include "commands.h"
+#include "core/numeric.h"
 #include "dll.h"
 
 namespace zel {
@@ -46,6 +48,14 @@ std::vector<Command> colour_rows() {
          double count;  // the operation always sets it
          SIColourClusterFun(a.image(1), r.image(0), r.image(1), count);
          r.number(count, 2);
+       }},
+      {"CircHough", "INNN",
+       [](A a, R r) { CircHoughFun(a.image(1), r.image(0), a.integer(1), a.integer(2), a.integer(3)); }},
+      // The operation does not read its second number, so any value passes
+      // (NaN too), still truncated and saturated as every number.
+      {"InvCircHough", "INNN",
+       [](A a, R r) {
+         InvCircHoughFun(a.image(1), r.image(0), a.integer(1), saturate_to_int(a.number(2)), a.integer(3));
        }},
       {"VellFun", "IN", [](A a, R r) { VellFun(a.image(1), r.image(0), a.integer(1)); }},
   };

@@ -117,3 +117,32 @@ TEST_F(ColourCommands, SIClusterWritesTwoImagesAndItsCount) {
 
 }  // namespace
 }  // namespace zel_test
+
+namespace zel_test {
+namespace {
+
+TEST_F(ColourCommands, CircleHoughTruncatesItsRadiiAndRefusesAZeroStep) {
+  CImg<double> edges(32, 32, 1, 1, 0.0);
+  edges(16, 16) = 255;
+  image_file("edges", edges);
+  number_file("a", 10.9);
+  number_file("b", 30.2);
+  number_file("c", 5.7);
+  CImg<double> want;
+  CircHoughFun(edges, want, 10, 30, 5);
+  ASSERT_EQ(want.depth(), 4);
+  expect_result(run({"CircHough", "edges", "a", "b", "c"}), want, "CircHough");
+  std::filesystem::remove(path(kResult0));
+  number_file("zero", 0.4);
+  expect_refused(run({"CircHough", "edges", "a", "b", "zero"}), "step");
+  // The inverse ignores its second number, whatever it holds.
+  std::filesystem::rename(path("edges"), path("acc"));
+  raw_file("nan", {1, 1, 1, 1}, {std::nan("")});
+  CImg<double> inv;
+  InvCircHoughFun(edges, inv, 10, 0, 5);
+  expect_result(run({"InvCircHough", "acc", "a", "nan", "c"}), inv, "InvCircHough");
+  expect_result(run({"InvCircHough", "acc", "a", "b", "c"}), inv, "InvCircHough");
+}
+
+}  // namespace
+}  // namespace zel_test
