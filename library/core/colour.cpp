@@ -24,14 +24,27 @@
 #include "helpers.h"
 #include "numeric.h"
 
+// glibc's vector maths library (libmvec) has vector forms of these; declared
+// so, the conversion loops that call them vectorise (the file is compiled
+// without errno for the maths functions, which the library never reads).
+#if defined(__GLIBC__) && defined(__x86_64__) && !defined(__clang__)
+extern "C" {
+__attribute__((simd("notinbranch"))) double cbrt(double) noexcept;
+__attribute__((simd("notinbranch"))) double acos(double) noexcept;
+}
+#endif
+
 namespace zel {
 namespace {
 
-// Sizes out like in and writes f(r, g, b, o0, o1, o2) for channels 0..2 of
-// every pixel of every slice; further channels are 0. A one-channel image is
-// copied unchanged; a two-channel one has no colour to convert.
+constexpr size_t kBlock = 256;  // pixels converted together into a small buffer
+
+// Sizes out like in and converts channels 0..2 of every pixel of every slice
+// block by block: f(r, g, b, o0, o1, o2, m) converts m pixels (it may use its
+// outputs as scratch space); further channels are 0. A one-channel
+// image is copied unchanged; a two-channel one has no colour to convert.
 template <class F>
-void convert_pixels(const char* op, const CImg<double>& in, CImg<double>& out, F f) {
+void convert_blocks(const char* op, const CImg<double>& in, CImg<double>& out, F f) {
   if (in.spectrum() == 2)
     throw std::invalid_argument(std::string(op) + ": an image of 2 channels; the conversion takes 1 channel or 3 or more");
   if (in.is_empty()) {
@@ -47,9 +60,19 @@ void convert_pixels(const char* op, const CImg<double>& in, CImg<double>& out, F
   for (int z = 0; z < in.depth(); ++z) {
     const double *r = plane_at(in, z, 0), *g = plane_at(in, z, 1), *b = plane_at(in, z, 2);
     double *o0 = plane_at(out, z, 0), *o1 = plane_at(out, z, 1), *o2 = plane_at(out, z, 2);
-    for (size_t i = 0; i < n; ++i) f(r[i], g[i], b[i], o0[i], o1[i], o2[i]);
+    for (size_t i = 0; i < n; i += kBlock) f(r + i, g + i, b + i, o0 + i, o1 + i, o2 + i, std::min(kBlock, n - i));
     for (int c = 3; c < in.spectrum(); ++c) std::fill_n(plane_at(out, z, c), n, 0.0);
   }
+}
+
+// The same with a per-pixel function f(r, g, b, o0, o1, o2); written without
+// branches, f vectorises.
+template <class F>
+void convert_pixels(const char* op, const CImg<double>& in, CImg<double>& out, F f) {
+  convert_blocks(op, in, out,
+                 [&f](const double* r, const double* g, const double* b, double* o0, double* o1, double* o2, size_t m) {
+                   for (size_t i = 0; i < m; ++i) f(r[i], g[i], b[i], o0[i], o1[i], o2[i]);
+                 });
 }
 
 // A 3 x 3 matrix applied to (r, g, b); the inverses are computed from the
@@ -132,19 +155,69 @@ constexpr double kWhiteZ = 1.93339 + 11.91920 + 95.03041;
 
 // CIE f(t): the cube root above (6/29)^3, its tangent line below.
 constexpr double kDelta = 6.0 / 29.0;
-inline double lab_f(double t) {
-  return t > kDelta * kDelta * kDelta ? std::cbrt(t) : t / (3.0 * kDelta * kDelta) + 4.0 / 29.0;
+// root is the cube root of t.
+inline double lab_f(double t, double root) {
+  return t > kDelta * kDelta * kDelta ? root : t / (3.0 * kDelta * kDelta) + 4.0 / 29.0;
 }
 inline double lab_f_inverse(double f) { return f > kDelta ? f * f * f : 3.0 * kDelta * kDelta * (f - 4.0 / 29.0); }
 
-// HSI hue (degrees) by the arccos formula; 0 for grey.
-inline double hsi_hue(double r, double g, double b) {
+// The cosine of the HSI hue angle (the arccos formula), clamped to -1..1; 1
+// (hue 0) for grey.
+inline double hue_cosine(double r, double g, double b) {
   const double num = 0.5 * ((r - g) + (r - b));
   const double den = std::sqrt((r - g) * (r - g) + (r - b) * (g - b));
-  if (!(den > 0.0)) return 0.0;
-  const double q = num / den;
-  const double theta = std::acos(q < -1.0 ? -1.0 : (q > 1.0 ? 1.0 : q)) * (180.0 / kPi);
-  return b > g ? 360.0 - theta : theta;
+  const bool grey = !(den > 0.0);
+  double q = num / (grey ? 1.0 : den);
+  q = grey ? 1.0 : q;
+  q = q < -1.0 ? -1.0 : q;
+  return q > 1.0 ? 1.0 : q;
+}
+
+// The block kernels with a maths call run in passes, so that the call sits in
+// a loop of its own (a call under a condition is not vectorised); each is
+// built for AVX2 as well, picked at load time where the processor has it.
+#if defined(__GNUC__) && !defined(__clang__) && defined(__x86_64__)
+#define ZEL_VECTOR_CLONES __attribute__((target_clones("avx2", "default")))
+#else
+#define ZEL_VECTOR_CLONES
+#endif
+
+// L*, a*, b* in place of linear R, G, B (0..1), m <= kBlock pixels.
+ZEL_VECTOR_CLONES void lab_from_linear(double* L, double* A, double* B, size_t m) {
+  const auto& k = kXYZ.m;  // the rows scaled by the white point
+  const double x0 = k[0][0] / kWhiteX, x1 = k[0][1] / kWhiteX, x2 = k[0][2] / kWhiteX;
+  const double y0 = k[1][0] / kWhiteY, y1 = k[1][1] / kWhiteY, y2 = k[1][2] / kWhiteY;
+  const double z0 = k[2][0] / kWhiteZ, z1 = k[2][1] / kWhiteZ, z2 = k[2][2] / kWhiteZ;
+  alignas(64) double tx[kBlock], ty[kBlock], tz[kBlock], cx[kBlock], cy[kBlock], cz[kBlock];
+  for (size_t i = 0; i < m; ++i) {
+    tx[i] = x0 * L[i] + x1 * A[i] + x2 * B[i];
+    ty[i] = y0 * L[i] + y1 * A[i] + y2 * B[i];
+    tz[i] = z0 * L[i] + z1 * A[i] + z2 * B[i];
+  }
+  for (size_t i = 0; i < m; ++i) cx[i] = std::cbrt(tx[i]), cy[i] = std::cbrt(ty[i]), cz[i] = std::cbrt(tz[i]);
+  for (size_t i = 0; i < m; ++i) {
+    const double fx = lab_f(tx[i], cx[i]), fy = lab_f(ty[i], cy[i]), fz = lab_f(tz[i], cz[i]);
+    L[i] = 116.0 * fy - 16.0;
+    A[i] = 500.0 * (fx - fy);
+    B[i] = 200.0 * (fy - fz);
+  }
+}
+
+// Hue, saturation and intensity of m <= kBlock pixels.
+ZEL_VECTOR_CLONES void hsi_block(const double* r, const double* g, const double* b, double* h, double* s, double* in,
+                                 size_t m) {
+  alignas(64) double q[kBlock];
+  for (size_t i = 0; i < m; ++i) q[i] = hue_cosine(r[i], g[i], b[i]);
+  for (size_t i = 0; i < m; ++i) q[i] = std::acos(q[i]);
+  for (size_t i = 0; i < m; ++i) {
+    const double theta = q[i] * (180.0 / kPi);
+    h[i] = (b[i] > g[i] ? 360.0 - theta : theta) * (255.0 / 360.0);
+    const double sum = r[i] + g[i] + b[i];
+    const double lo = smin(r[i], smin(g[i], b[i]));
+    const double sat = (1.0 - 3.0 * lo / (sum > 0.0 ? sum : 1.0)) * 255.0;
+    s[i] = sum > 0.0 ? sat : 0.0;
+    in[i] = sum * (1.0 / 3.0);
+  }
 }
 
 // One sector of the HSI inverse: the channel that leads the sector (angle h
@@ -252,14 +325,12 @@ ZEL_API void XYZToColourFun(const CImg<double>& in, CImg<double>& out) {
 }
 ZEL_API void ColourToLABFun(const CImg<double>& in, CImg<double>& out) {
   const DecodeTable& table = decode_table();
-  convert_pixels("ColourToLABFun", in, out, [&](double r, double g, double b, double& L, double& A, double& B) {
-    double x, y, z;
-    kXYZ.apply(srgb_decode(table, r), srgb_decode(table, g), srgb_decode(table, b), x, y, z);
-    const double fx = lab_f(x / kWhiteX), fy = lab_f(y / kWhiteY), fz = lab_f(z / kWhiteZ);
-    L = 116.0 * fy - 16.0;
-    A = 500.0 * (fx - fy);
-    B = 200.0 * (fy - fz);
-  });
+  convert_blocks("ColourToLABFun", in, out,
+                 [&](const double* r, const double* g, const double* b, double* L, double* A, double* B, size_t m) {
+                   for (size_t i = 0; i < m; ++i)  // linear light, by table
+                     L[i] = srgb_decode(table, r[i]), A[i] = srgb_decode(table, g[i]), B[i] = srgb_decode(table, b[i]);
+                   lab_from_linear(L, A, B, m);
+                 });
 }
 ZEL_API void LABToColourFun(const CImg<double>& in, CImg<double>& out) {
   const Mat3& m = inverse_xyz();
@@ -275,13 +346,7 @@ ZEL_API void LABToColourFun(const CImg<double>& in, CImg<double>& out) {
 // ---- HSI -------------------------------------------------------------------
 
 ZEL_API void ColourToHSIFun(const CImg<double>& in, CImg<double>& out) {
-  convert_pixels("ColourToHSIFun", in, out, [](double r, double g, double b, double& h, double& s, double& i) {
-    const double sum = r + g + b;
-    const double lo = smin(r, smin(g, b));
-    h = hsi_hue(r, g, b) * (255.0 / 360.0);
-    s = sum > 0.0 ? (1.0 - 3.0 * lo / sum) * 255.0 : 0.0;
-    i = sum / 3.0;
-  });
+  convert_blocks("ColourToHSIFun", in, out, hsi_block);
 }
 // The sector formulas of the HSI model; not clamped, as the inverse of
 // ColourToHSIFun (an HSI triple outside the RGB cube gives values outside

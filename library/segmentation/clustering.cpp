@@ -57,6 +57,30 @@ void distances(const Slice& s, size_t i0, size_t m, const double* centre, double
   }
 }
 
+#if defined(__GNUC__) && !defined(__clang__) && defined(__x86_64__)
+#define ZEL_VECTOR_CLONES __attribute__((target_clones("avx2", "default")))
+#else
+#define ZEL_VECTOR_CLONES
+#endif
+
+// near[i] = the nearest of the k centres to pixel i0 + i (the lower index on
+// a tie), for m <= kBlock pixels; best and d are scratch. Built for AVX2 as
+// well, picked at load time where the processor has it.
+ZEL_VECTOR_CLONES void nearest_centres(const Slice& s, size_t i0, size_t m, const double* centres, size_t k,
+                                       double* best, double* d, int32_t* near) {
+  const size_t C = s.channels();
+  distances(s, i0, m, centres, best);
+  std::fill_n(near, m, 0);
+  for (size_t j = 1; j < k; ++j) {
+    distances(s, i0, m, centres + j * C, d);
+    for (size_t i = 0; i < m; ++i) {
+      const bool closer = d[i] < best[i];
+      best[i] = closer ? d[i] : best[i];
+      near[i] = closer ? static_cast<int32_t>(j) : near[i];
+    }
+  }
+}
+
 // Lloyd iterations from `centres` (k rows of C values); labels receive each
 // pixel's cluster.
 void lloyd(const Slice& s, std::vector<double>& centres, std::vector<int32_t>& labels) {
@@ -71,16 +95,7 @@ void lloyd(const Slice& s, std::vector<double>& centres, std::vector<int32_t>& l
     size_t changed = 0;
     for (size_t i0 = 0; i0 < s.n; i0 += kBlock) {
       const size_t m = std::min(kBlock, s.n - i0);
-      distances(s, i0, m, centres.data(), best.data());
-      std::fill_n(near, m, 0);
-      for (size_t j = 1; j < k; ++j) {
-        distances(s, i0, m, centres.data() + j * C, d.data());
-        for (size_t i = 0; i < m; ++i) {
-          const bool closer = d[i] < best[i];
-          best[i] = closer ? d[i] : best[i];
-          near[i] = closer ? static_cast<int32_t>(j) : near[i];
-        }
-      }
+      nearest_centres(s, i0, m, centres.data(), k, best.data(), d.data(), near);
       int32_t* lab = labels.data() + i0;
       for (size_t i = 0; i < m; ++i) {
         changed += lab[i] != near[i];
