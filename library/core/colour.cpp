@@ -23,6 +23,7 @@
 #include "../dll.h"
 #include "helpers.h"
 #include "numeric.h"
+#include "vector_clones.h"
 
 // glibc's vector maths library (libmvec) has vector forms of these; declared
 // so, the conversion loops that call them vectorise (the file is compiled
@@ -70,7 +71,8 @@ void convert_blocks(const char* op, const CImg<double>& in, CImg<double>& out, F
 template <class F>
 void convert_pixels(const char* op, const CImg<double>& in, CImg<double>& out, F f) {
   convert_blocks(op, in, out,
-                 [&f](const double* r, const double* g, const double* b, double* o0, double* o1, double* o2, size_t m) {
+                 [&f](const double* __restrict r, const double* __restrict g, const double* __restrict b,
+                      double* __restrict o0, double* __restrict o1, double* __restrict o2, size_t m) {
                    for (size_t i = 0; i < m; ++i) f(r[i], g[i], b[i], o0[i], o1[i], o2[i]);
                  });
 }
@@ -176,11 +178,6 @@ inline double hue_cosine(double r, double g, double b) {
 // The block kernels with a maths call run in passes, so that the call sits in
 // a loop of its own (a call under a condition is not vectorised); each is
 // built for AVX2 as well, picked at load time where the processor has it.
-#if defined(__GNUC__) && !defined(__clang__) && defined(__x86_64__)
-#define ZEL_VECTOR_CLONES __attribute__((target_clones("avx2", "default")))
-#else
-#define ZEL_VECTOR_CLONES
-#endif
 
 // L*, a*, b* in place of linear R, G, B (0..1), m <= kBlock pixels.
 ZEL_VECTOR_CLONES void lab_from_linear(double* L, double* A, double* B, size_t m) {
@@ -248,6 +245,20 @@ void view_linear(const char* op, const Mat3& m, const CImg<double>& in, CImg<dou
   });
 }
 
+// The matrix m applied to every pixel; the result clamped to 0..255 when
+// Clamp (the inverses, which give R, G, B).
+template <bool Clamp>
+void by_matrix(const char* op, const Mat3& m, const CImg<double>& in, CImg<double>& out) {
+  const double a0 = m.m[0][0], a1 = m.m[0][1], a2 = m.m[0][2], b0 = m.m[1][0], b1 = m.m[1][1], b2 = m.m[1][2],
+               c0 = m.m[2][0], c1 = m.m[2][1], c2 = m.m[2][2];  // in registers for the vectorised loop
+  const auto limit = [](double v) { return Clamp ? flow(v) : v; };
+  convert_pixels(op, in, out, [=](double r, double g, double b, double& o0, double& o1, double& o2) {
+    o0 = limit(a0 * r + a1 * g + a2 * b);
+    o1 = limit(b0 * r + b1 * g + b2 * b);
+    o2 = limit(c0 * r + c1 * g + c2 * b);
+  });
+}
+
 }  // namespace
 
 }  // namespace zel
@@ -263,35 +274,16 @@ ZEL_API void ColourToCMYFun(const CImg<double>& in, CImg<double>& out) { CMYToCo
 
 // ---- Linear spaces ---------------------------------------------------------
 
-ZEL_API void ColourToYIQFun(const CImg<double>& in, CImg<double>& out) {
-  convert_pixels("ColourToYIQFun", in, out, [](double r, double g, double b, double& o0, double& o1, double& o2) {
-    kYIQ.apply(r, g, b, o0, o1, o2);
-  });
-}
+ZEL_API void ColourToYIQFun(const CImg<double>& in, CImg<double>& out) { by_matrix<false>("ColourToYIQFun", kYIQ, in, out); }
 ZEL_API void YIQToColourFun(const CImg<double>& in, CImg<double>& out) {
-  const Mat3& m = inverse_yiq();
-  convert_pixels("YIQToColourFun", in, out, [&](double y, double i, double q, double& r, double& g, double& b) {
-    m.apply(y, i, q, r, g, b);
-    r = flow(r), g = flow(g), b = flow(b);
-  });
+  by_matrix<true>("YIQToColourFun", inverse_yiq(), in, out);
 }
-ZEL_API void ColourToYUVFun(const CImg<double>& in, CImg<double>& out) {
-  convert_pixels("ColourToYUVFun", in, out, [](double r, double g, double b, double& o0, double& o1, double& o2) {
-    kYUV.apply(r, g, b, o0, o1, o2);
-  });
-}
+ZEL_API void ColourToYUVFun(const CImg<double>& in, CImg<double>& out) { by_matrix<false>("ColourToYUVFun", kYUV, in, out); }
 ZEL_API void YUVToColourFun(const CImg<double>& in, CImg<double>& out) {
-  const Mat3& m = inverse_yuv();
-  convert_pixels("YUVToColourFun", in, out, [&](double y, double u, double v, double& r, double& g, double& b) {
-    m.apply(y, u, v, r, g, b);
-    r = flow(r), g = flow(g), b = flow(b);
-  });
+  by_matrix<true>("YUVToColourFun", inverse_yuv(), in, out);
 }
 ZEL_API void ColourToOpponentFun(const CImg<double>& in, CImg<double>& out) {
-  convert_pixels("ColourToOpponentFun", in, out,
-                 [](double r, double g, double b, double& o0, double& o1, double& o2) {
-                   kOpponent.apply(r, g, b, o0, o1, o2);
-                 });
+  by_matrix<false>("ColourToOpponentFun", kOpponent, in, out);
 }
 // The exact inverse of the opponent matrix; not clamped.
 ZEL_API void OpponentToColourFun(const CImg<double>& in, CImg<double>& out) {

@@ -22,6 +22,7 @@
 
 #include "../core/helpers.h"
 #include "../core/numeric.h"
+#include "../core/vector_clones.h"
 #include "../dll.h"
 
 namespace zel {
@@ -56,12 +57,6 @@ void distances(const Slice& s, size_t i0, size_t m, const double* centre, double
     }
   }
 }
-
-#if defined(__GNUC__) && !defined(__clang__) && defined(__x86_64__)
-#define ZEL_VECTOR_CLONES __attribute__((target_clones("avx2", "default")))
-#else
-#define ZEL_VECTOR_CLONES
-#endif
 
 // near[i] = the nearest of the k centres to pixel i0 + i (the lower index on
 // a tie), for m <= kBlock pixels; best and d are scratch. Built for AVX2 as
