@@ -65,6 +65,17 @@ TEST(CircHough, ADrawnCirclePeaksAtItsCentreAndRadius) {
   EXPECT_GT(points, 60);
 }
 
+TEST(CircHough, MoreVotersThanSixteenBitCountersHold) {
+  // 260 x 260 voters (over 65535): radius 1 gives each cell one vote per
+  // neighbour inside the image, radius 2 (12 ring points) twelve in the middle.
+  const CImg<double> in(260, 260, 1, 1, 255.0);
+  const CImg<double> acc = circ_hough(in, 1, 3, 1);
+  EXPECT_EQ(acc(130, 130, 0), 4.0);
+  EXPECT_EQ(acc(0, 0, 0), 2.0);
+  EXPECT_EQ(acc(0, 100, 0), 3.0);
+  EXPECT_EQ(acc(130, 130, 1), 6.0);
+}
+
 TEST(CircHough, HugeRadiiAreClippedAndBadRangesRefused) {
   // A corner cell with a radius far beyond the image draws nothing; one that
   // reaches the far corner draws a clipped arc.
