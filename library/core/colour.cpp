@@ -46,6 +46,11 @@ constexpr size_t kBlock = 256;  // pixels converted together into a small buffer
 // image is copied unchanged; a two-channel one has no colour to convert.
 template <class F>
 void convert_blocks(const char* op, const CImg<double>& in, CImg<double>& out, F f) {
+  if (&in == &out) {  // converting in place: read from a copy
+    const CImg<double> copy(in);
+    convert_blocks(op, copy, out, f);
+    return;
+  }
   if (in.spectrum() == 2)
     throw std::invalid_argument(std::string(op) + ": an image of 2 channels; the conversion takes 1 channel or 3 or more");
   if (in.is_empty()) {
@@ -180,7 +185,7 @@ inline double hue_cosine(double r, double g, double b) {
 // built for AVX2 as well, picked at load time where the processor has it.
 
 // L*, a*, b* in place of linear R, G, B (0..1), m <= kBlock pixels.
-ZEL_VECTOR_CLONES void lab_from_linear(double* L, double* A, double* B, size_t m) {
+ZEL_VECTOR_CLONES void lab_from_linear(double* __restrict L, double* __restrict A, double* __restrict B, size_t m) {
   const auto& k = kXYZ.m;  // the rows scaled by the white point
   const double x0 = k[0][0] / kWhiteX, x1 = k[0][1] / kWhiteX, x2 = k[0][2] / kWhiteX;
   const double y0 = k[1][0] / kWhiteY, y1 = k[1][1] / kWhiteY, y2 = k[1][2] / kWhiteY;
@@ -201,8 +206,8 @@ ZEL_VECTOR_CLONES void lab_from_linear(double* L, double* A, double* B, size_t m
 }
 
 // Hue, saturation and intensity of m <= kBlock pixels.
-ZEL_VECTOR_CLONES void hsi_block(const double* r, const double* g, const double* b, double* h, double* s, double* in,
-                                 size_t m) {
+ZEL_VECTOR_CLONES void hsi_block(const double* __restrict r, const double* __restrict g, const double* __restrict b,
+                                 double* __restrict h, double* __restrict s, double* __restrict in, size_t m) {
   alignas(64) double q[kBlock];
   for (size_t i = 0; i < m; ++i) q[i] = hue_cosine(r[i], g[i], b[i]);
   for (size_t i = 0; i < m; ++i) q[i] = std::acos(q[i]);

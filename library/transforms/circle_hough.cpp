@@ -88,6 +88,11 @@ using namespace zel;
 // smallest (in the step's direction) gives an empty accumulator; a step of 0,
 // a negative slice count or a radius below 1 throws std::invalid_argument.
 ZEL_API void CircHoughFun(const CImg<double>& in, CImg<double>& out, int rmin, int rmax, int rstep) {
+  if (&in == &out) {  // the accumulator replaces its own input: read from a copy
+    const CImg<double> copy(in);
+    CircHoughFun(copy, out, rmin, rmax, rstep);
+    return;
+  }
   if (rstep == 0) throw std::invalid_argument("the radius step must not be 0");
   // Radii up to rmax exclusive; a positive step with rmax <= rmin gives none.
   const int64_t slices = rstep > 0 && rmax <= rmin ? 0 : (static_cast<int64_t>(rmax) - rmin) / rstep;
@@ -133,7 +138,12 @@ ZEL_API void CircHoughFun(const CImg<double>& in, CImg<double>& out, int rmin, i
 // A white (255) circle in all three channels for every non-zero cell (x, y, z)
 // of channel 0, of radius r0 + z * step centred at (x, y); a negative radius
 // draws nothing. Each circle is clipped to the image before it is swept.
-ZEL_API void InvCircHoughFun(const CImg<double>& acc, CImg<double>& out, int r0, int, int step) {
+ZEL_API void InvCircHoughFun(const CImg<double>& acc, CImg<double>& out, int r0, int unused, int step) {
+  if (&acc == &out) {  // the drawing replaces its own accumulator: read from a copy
+    const CImg<double> copy(acc);
+    InvCircHoughFun(copy, out, r0, unused, step);
+    return;
+  }
   if (acc.is_empty()) {
     out.assign();
     return;

@@ -156,3 +156,16 @@ TEST(Colour, VellScalesByAPercentageInDoubles) {
 }
 
 }  // namespace
+
+namespace {
+
+TEST(Colour, ConvertingInPlaceGivesTheSameResult) {
+  const CImg<double> rgb = test_colours();
+  for (Op op : {ColourToHSIFun, ColourToLABFun, ColourToYUVFun, HSIToColourFun}) {
+    CImg<double> img(rgb);
+    op(img, img);
+    EXPECT_TRUE(img == apply(op, rgb));
+  }
+}
+
+}  // namespace
