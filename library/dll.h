@@ -262,8 +262,9 @@ ZEL_API void FourierMultiplyFun(const CImg<double>& a_re, const CImg<double>& a_
 ZEL_API void FourierDivideFun(const CImg<double>& a_re, const CImg<double>& a_im, const CImg<double>& b_re,
                               const CImg<double>& b_im, CImg<double>& out_re, CImg<double>& out_im);
 // Synthetic spectrum (width, height, 1, 3): re = 255 exp(-d^2 / (2 sigma^2)),
-// d the distance in pixels from (width/2, height/2); im = 0. Width and height
-// must be 1 to 2048 and sigma a number (std::invalid_argument otherwise).
+// d the distance in pixels from (width/2, height/2); im = 0. A width or height
+// below 1, a size too large to allocate, or a NaN sigma raise
+// std::invalid_argument.
 ZEL_API void FourierGaussianFun(CImg<double>& out_re, CImg<double>& out_im, int width, int height, double sigma);
 // Symmetric notch filter: the notch of FourierSelectivePassFun, then every
 // position whose filtered real part is 0 has its point mirror through the

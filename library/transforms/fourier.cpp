@@ -268,12 +268,13 @@ void FourierDivideFun(const CImg<double>& a_re, const CImg<double>& a_im, const 
 // sigma is in pixels of the spectrum:
 // re(x, y) = 255 exp(-((x - w/2)^2 + (y - h/2)^2) / (2 sigma^2)).
 void FourierGaussianFun(CImg<double>& out_re, CImg<double>& out_im, int width, int height, double sigma) {
-  if (width < 1 || height < 1 || width > fourier::kLargestSide || height > fourier::kLargestSide)
-    throw std::invalid_argument("the Gaussian spectrum's width and height must be 1 to 2048");
+  // Sizes of 0 or below have no image to hold the spectrum; sizes too large to
+  // allocate are refused by assign_checked before anything else is allocated.
+  if (width < 1 || height < 1) throw std::invalid_argument("the Gaussian spectrum's width and height must be positive");
+  assign_checked(out_re, width, height, 1, 3);
   if (std::isnan(sigma)) throw std::invalid_argument("the Gaussian spectrum's sigma is not a number");
   const std::vector<double> gx = fourier::gaussian_weights(width, width / 2, sigma);
   const std::vector<double> gy = fourier::gaussian_weights(height, height / 2, sigma);
-  assign_checked(out_re, width, height, 1, 3);
   const size_t w = static_cast<size_t>(width);
   for (int y = 0; y < height; ++y) {
     double* row = out_re.data() + static_cast<size_t>(y) * w;
