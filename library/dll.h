@@ -268,7 +268,8 @@ ZEL_API void FourierDivideFun(const CImg<double>& a_re, const CImg<double>& a_im
 ZEL_API void FourierGaussianFun(CImg<double>& out_re, CImg<double>& out_im, int width, int height, double sigma);
 // Symmetric notch filter: the notch of FourierSelectivePassFun, then every
 // position whose filtered real part is 0 has its point mirror through the
-// zero frequency, ((w - x) mod w, (h - y) mod h), zeroed in both outputs.
+// zero frequency (column 2 (w/2) - x, row 2 (h/2) - y; index 0 of an even
+// side is its own partner) zeroed in both outputs.
 ZEL_API void FourierSymSelectivePassFun(const CImg<double>& in_re, const CImg<double>& in_im, CImg<double>& out_re,
                                         CImg<double>& out_im, double r, double u, double v);
 

@@ -18,9 +18,7 @@ std::vector<Command> frequency_rows() {
       {"FFTAdaptiveLP", "IIN",
        [](A a, R r) { FourierAdaptiveLPFun(a.image(1), a.image(2), r.image(0), r.image(1), a.number(1)); }},
       {"FFTDivide", "IIII",
-       [](A a, R r) {
-         FourierDivideFun(a.image(1), a.image(2), a.image(3), a.image(4), r.image(0), r.image(1));
-       }},
+       [](A a, R r) { FourierDivideFun(a.image(1), a.image(2), a.image(3), a.image(4), r.image(0), r.image(1)); }},
       {"FFTGaussian", "NNN",
        [](A a, R r) { FourierGaussianFun(r.image(0), r.image(1), a.integer(1), a.integer(2), a.number(3)); }},
       {"FFTHighPass", "IIN",
@@ -28,21 +26,14 @@ std::vector<Command> frequency_rows() {
       {"FFTLowPass", "IIN",
        [](A a, R r) { FourierLowPassFun(a.image(1), a.image(2), r.image(0), r.image(1), a.number(1)); }},
       {"FFTMultiply", "IIII",
-       [](A a, R r) {
-         FourierMultiplyFun(a.image(1), a.image(2), a.image(3), a.image(4), r.image(0), r.image(1));
-       }},
+       [](A a, R r) { FourierMultiplyFun(a.image(1), a.image(2), a.image(3), a.image(4), r.image(0), r.image(1)); }},
       {"FFTBandPass", "IINN",
-       [](A a, R r) {
-         FourierBandPassFun(a.image(1), a.image(2), r.image(0), r.image(1), a.number(1), a.number(2));
-       }},
+       [](A a, R r) { FourierBandPassFun(a.image(1), a.image(2), r.image(0), r.image(1), a.number(1), a.number(2)); }},
       {"FFTBandStop", "IINN",
-       [](A a, R r) {
-         FourierBandStopFun(a.image(1), a.image(2), r.image(0), r.image(1), a.number(1), a.number(2));
-       }},
+       [](A a, R r) { FourierBandStopFun(a.image(1), a.image(2), r.image(0), r.image(1), a.number(1), a.number(2)); }},
       {"FFTSelectivePass", "IINNN",
        [](A a, R r) {
-         FourierSelectivePassFun(a.image(1), a.image(2), r.image(0), r.image(1), a.number(1), a.number(2),
-                                 a.number(3));
+         FourierSelectivePassFun(a.image(1), a.image(2), r.image(0), r.image(1), a.number(1), a.number(2), a.number(3));
        }},
       {"ViewFFT", "II", [](A a, R r) { ViewFFTFun(a.image(1), a.image(2), r.image(0)); }},
       {"FFTSymSelectPass", "IINNN",

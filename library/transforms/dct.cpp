@@ -44,8 +44,11 @@ void transform_planes(const double* in, double* out, int w, int h, size_t planes
 }
 
 }  // namespace
+}  // namespace zel
 
-void DCTFun(const CImg<double>& in_img, CImg<double>& out) {
+using namespace zel;
+
+ZEL_API void DCTFun(const CImg<double>& in_img, CImg<double>& out) {
   const fourier::Held in(in_img, {&out});
   const int w = in.get().width(), h = in.get().height();
   assign_checked(out, w, h, in.get().depth(), in.get().spectrum());
@@ -63,7 +66,7 @@ void DCTFun(const CImg<double>& in_img, CImg<double>& out) {
 
 // Keeps the first trunc(fraction N) coefficients along each axis of length N
 // (a fraction outside 0..1, or NaN, counts as 1) and inverts.
-void IDCTFun(const CImg<double>& coefficients, CImg<double>& out, double fraction) {
+ZEL_API void IDCTFun(const CImg<double>& coefficients, CImg<double>& out, double fraction) {
   if (!(fraction >= 0.0 && fraction <= 1.0)) fraction = 1.0;
   const fourier::Held in(coefficients, {&out});
   const CImg<double>& c = in.get();
@@ -86,7 +89,7 @@ void IDCTFun(const CImg<double>& coefficients, CImg<double>& out, double fractio
 
 // The view: log(1 + |c|), rescaled per channel from its smallest to its
 // largest value onto 0..255 (a channel of one value shows as 0).
-void ViewDCTFun(const CImg<double>& coefficients, CImg<double>& out) {
+ZEL_API void ViewDCTFun(const CImg<double>& coefficients, CImg<double>& out) {
   const fourier::Held in(coefficients, {&out});
   const CImg<double>& c = in.get();
   assign_checked(out, c.width(), c.height(), c.depth(), c.spectrum());
@@ -95,5 +98,3 @@ void ViewDCTFun(const CImg<double>& coefficients, CImg<double>& out) {
   for (size_t k = 0, n = out.size(); k < n; ++k) to[k] = std::log1p(std::fabs(from[k]));
   fourier::rescale_channels(out, true);
 }
-
-}  // namespace zel

@@ -203,8 +203,11 @@ std::vector<double> gaussian_weights(int n, int centre, double sigma) {
 
 }  // namespace
 }  // namespace fourier
+}  // namespace zel
 
-void FourierTransformFun(const CImg<double>& in_img, CImg<double>& re, CImg<double>& im) {
+using namespace zel;
+
+ZEL_API void FourierTransformFun(const CImg<double>& in_img, CImg<double>& re, CImg<double>& im) {
   if (!fourier::size_ok(in_img.width(), in_img.height())) return;  // the defined contract: outputs untouched
   const fourier::Held in(in_img, {&re, &im});
   const int w = in.get().width(), h = in.get().height(), c = in.get().spectrum();
@@ -214,7 +217,7 @@ void FourierTransformFun(const CImg<double>& in_img, CImg<double>& re, CImg<doub
   for (int k = 0; k < c; ++k) transform.run(plane_at(in.get(), 0, k), plane_at(re, 0, k), plane_at(im, 0, k));
 }
 
-void InvFourierTransformFun(const CImg<double>& re_img, const CImg<double>& im_img, CImg<double>& out) {
+ZEL_API void InvFourierTransformFun(const CImg<double>& re_img, const CImg<double>& im_img, CImg<double>& out) {
   fourier::check_pair(re_img, im_img);
   const fourier::Held re(re_img, {&out}), im(im_img, {&out});
   const int w = re.get().width(), h = re.get().height(), c = re.get().spectrum();
@@ -229,7 +232,7 @@ void InvFourierTransformFun(const CImg<double>& re_img, const CImg<double>& im_i
 
 // The view: log(1 + |F|) per position, scaled per channel so that the
 // largest magnitude shows as 255 and 0 as 0.
-void ViewFFTFun(const CImg<double>& re_img, const CImg<double>& im_img, CImg<double>& out) {
+ZEL_API void ViewFFTFun(const CImg<double>& re_img, const CImg<double>& im_img, CImg<double>& out) {
   fourier::check_pair(re_img, im_img);
   const fourier::Held re(re_img, {&out}), im(im_img, {&out});
   const int w = re.get().width(), h = re.get().height();
@@ -244,8 +247,8 @@ void ViewFFTFun(const CImg<double>& re_img, const CImg<double>& im_img, CImg<dou
   fourier::rescale_channels(out, false);
 }
 
-void FourierMultiplyFun(const CImg<double>& a_re, const CImg<double>& a_im, const CImg<double>& b_re,
-                        const CImg<double>& b_im, CImg<double>& out_re, CImg<double>& out_im) {
+ZEL_API void FourierMultiplyFun(const CImg<double>& a_re, const CImg<double>& a_im, const CImg<double>& b_re,
+                                const CImg<double>& b_im, CImg<double>& out_re, CImg<double>& out_im) {
   fourier::combine_spectra(a_re, a_im, b_re, b_im, out_re, out_im,
                            [](double p, double q, double r, double s, double& o, double& u) {
                              o = p * r - q * s;
@@ -255,8 +258,8 @@ void FourierMultiplyFun(const CImg<double>& a_re, const CImg<double>& a_im, cons
 
 // The divisor's squared magnitude is not guarded: a zero divisor gives
 // infinities or NaN, as IEEE arithmetic has it.
-void FourierDivideFun(const CImg<double>& a_re, const CImg<double>& a_im, const CImg<double>& b_re,
-                      const CImg<double>& b_im, CImg<double>& out_re, CImg<double>& out_im) {
+ZEL_API void FourierDivideFun(const CImg<double>& a_re, const CImg<double>& a_im, const CImg<double>& b_re,
+                              const CImg<double>& b_im, CImg<double>& out_re, CImg<double>& out_im) {
   fourier::combine_spectra(a_re, a_im, b_re, b_im, out_re, out_im,
                            [](double p, double q, double r, double s, double& o, double& u) {
                              const double d = r * r + s * s;
@@ -267,12 +270,12 @@ void FourierDivideFun(const CImg<double>& a_re, const CImg<double>& a_im, const 
 
 // sigma is in pixels of the spectrum:
 // re(x, y) = 255 exp(-((x - w/2)^2 + (y - h/2)^2) / (2 sigma^2)).
-void FourierGaussianFun(CImg<double>& out_re, CImg<double>& out_im, int width, int height, double sigma) {
+ZEL_API void FourierGaussianFun(CImg<double>& out_re, CImg<double>& out_im, int width, int height, double sigma) {
   // Sizes of 0 or below have no image to hold the spectrum; sizes too large to
   // allocate are refused by assign_checked before anything else is allocated.
   if (width < 1 || height < 1) throw std::invalid_argument("the Gaussian spectrum's width and height must be positive");
-  assign_checked(out_re, width, height, 1, 3);
   if (std::isnan(sigma)) throw std::invalid_argument("the Gaussian spectrum's sigma is not a number");
+  assign_checked(out_re, width, height, 1, 3);
   const std::vector<double> gx = fourier::gaussian_weights(width, width / 2, sigma);
   const std::vector<double> gy = fourier::gaussian_weights(height, height / 2, sigma);
   const size_t w = static_cast<size_t>(width);
@@ -286,5 +289,3 @@ void FourierGaussianFun(CImg<double>& out_re, CImg<double>& out_im, int width, i
   std::copy_n(out_re.data(), n, out_re.data() + 2 * n);
   out_im.assign(width, height, 1, 3, 0.0);
 }
-
-}  // namespace zel

@@ -122,8 +122,8 @@ class Inverse {
 // row y of a channel whose real plane is re_plane, a test keep(x, re, im)
 // of the position's column and values.
 template <class Mask>
-void filter_pair(const CImg<double>& re_in, const CImg<double>& im_in, CImg<double>& out_re,
-                 CImg<double>& out_im, const Mask& mask) {
+void filter_pair(const CImg<double>& re_in, const CImg<double>& im_in, CImg<double>& out_re, CImg<double>& out_im,
+                 const Mask& mask) {
   check_pair(re_in, im_in);
   const Held re_held(re_in, {&out_re, &out_im}), im_held(im_in, {&out_re, &out_im});
   const CImg<double>& re = re_held.get();

@@ -59,17 +59,23 @@ struct SymmetricDisc {
   size_t w, h;
   Point centre;
   double R;
+  // The point mirror of index i through the zero frequency n / 2 along an
+  // axis of length n: 2 (n / 2) - i, where i = 0 of an even length (the
+  // highest frequency) is its own partner.
+  static size_t mirror(size_t i, size_t n) {
+    const size_t m = 2 * (n / 2) - i;
+    return m < n ? m : 0;
+  }
   auto row(const double* re_plane, size_t y) const {
-    const size_t my = (h - y) % h;
+    const size_t my = mirror(y, h);
     const double* mirror_row = re_plane + my * w;
     const double dy = static_cast<double>(y) - centre.y, dmy = static_cast<double>(my) - centre.y;
     const double dy2 = dy * dy, dmy2 = dmy * dmy, x0 = centre.x, r = R;
     const size_t width = w;
     return [=](size_t x, double, double) {
-      const size_t mx = x ? width - x : 0;
+      const size_t mx = mirror(x, width);
       const double dx = static_cast<double>(x) - x0, dmx = static_cast<double>(mx) - x0;
-      const bool removed =
-          std::sqrt(dx * dx + dy2) <= r || std::sqrt(dmx * dmx + dmy2) <= r || mirror_row[mx] == 0.0;
+      const bool removed = std::sqrt(dx * dx + dy2) <= r || std::sqrt(dmx * dmx + dmy2) <= r || mirror_row[mx] == 0.0;
       return !removed;
     };
   }
@@ -85,50 +91,52 @@ struct Magnitude {
 };
 
 }  // namespace
+}  // namespace zel
 
-void FourierLowPassFun(const CImg<double>& re, const CImg<double>& im, CImg<double>& out_re, CImg<double>& out_im,
-                       double r) {
+using namespace zel;
+
+ZEL_API void FourierLowPassFun(const CImg<double>& re, const CImg<double>& im, CImg<double>& out_re,
+                               CImg<double>& out_im, double r) {
   const double R = radius(re, r);
   fourier::filter_pair(re, im, out_re, out_im, radial(zero_frequency(re), [R](double d) { return d < R; }));
 }
 
-void FourierHighPassFun(const CImg<double>& re, const CImg<double>& im, CImg<double>& out_re,
-                        CImg<double>& out_im, double r) {
+ZEL_API void FourierHighPassFun(const CImg<double>& re, const CImg<double>& im, CImg<double>& out_re,
+                                CImg<double>& out_im, double r) {
   const double R = radius(re, r);
   fourier::filter_pair(re, im, out_re, out_im, radial(zero_frequency(re), [R](double d) { return d > R; }));
 }
 
-void FourierBandPassFun(const CImg<double>& re, const CImg<double>& im, CImg<double>& out_re,
-                        CImg<double>& out_im, double r1, double r2) {
+ZEL_API void FourierBandPassFun(const CImg<double>& re, const CImg<double>& im, CImg<double>& out_re,
+                                CImg<double>& out_im, double r1, double r2) {
   const double R1 = radius(re, r1), R2 = radius(re, r2);
-  fourier::filter_pair(re, im, out_re, out_im, radial(zero_frequency(re), [R1, R2](double d) { return R1 < d && d < R2; }));
+  fourier::filter_pair(re, im, out_re, out_im,
+                       radial(zero_frequency(re), [R1, R2](double d) { return R1 < d && d < R2; }));
 }
 
-void FourierBandStopFun(const CImg<double>& re, const CImg<double>& im, CImg<double>& out_re,
-                        CImg<double>& out_im, double r1, double r2) {
+ZEL_API void FourierBandStopFun(const CImg<double>& re, const CImg<double>& im, CImg<double>& out_re,
+                                CImg<double>& out_im, double r1, double r2) {
   const double R1 = radius(re, r1), R2 = radius(re, r2);
   fourier::filter_pair(re, im, out_re, out_im,
                        radial(zero_frequency(re), [R1, R2](double d) { return !(R1 <= d && d <= R2); }));
 }
 
-void FourierSelectivePassFun(const CImg<double>& re, const CImg<double>& im, CImg<double>& out_re,
-                             CImg<double>& out_im, double r, double u, double v) {
+ZEL_API void FourierSelectivePassFun(const CImg<double>& re, const CImg<double>& im, CImg<double>& out_re,
+                                     CImg<double>& out_im, double r, double u, double v) {
   const double R = radius(re, r);
   fourier::filter_pair(re, im, out_re, out_im, radial(disc_centre(re, u, v), [R](double d) { return !(d <= R); }));
 }
 
-void FourierSymSelectivePassFun(const CImg<double>& re, const CImg<double>& im, CImg<double>& out_re,
-                                CImg<double>& out_im, double r, double u, double v) {
+ZEL_API void FourierSymSelectivePassFun(const CImg<double>& re, const CImg<double>& im, CImg<double>& out_re,
+                                        CImg<double>& out_im, double r, double u, double v) {
   const SymmetricDisc mask{static_cast<size_t>(re.width()), static_cast<size_t>(re.height()), disc_centre(re, u, v),
                            radius(re, r)};
   fourier::filter_pair(re, im, out_re, out_im, mask);
 }
 
 // Keeps the components whose magnitude exceeds r w h / 2.
-void FourierAdaptiveLPFun(const CImg<double>& re, const CImg<double>& im, CImg<double>& out_re,
-                          CImg<double>& out_im, double r) {
+ZEL_API void FourierAdaptiveLPFun(const CImg<double>& re, const CImg<double>& im, CImg<double>& out_re,
+                                  CImg<double>& out_im, double r) {
   const double threshold = r * re.width() * re.height() / 2.0;
   fourier::filter_pair(re, im, out_re, out_im, Magnitude{threshold});
 }
-
-}  // namespace zel
