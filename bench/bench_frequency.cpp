@@ -6,8 +6,8 @@
 
 #include <algorithm>
 #include <opencv2/core.hpp>
-#include <random>
 
+#include "bench_data.h"
 #include "dll.h"
 
 namespace {
@@ -15,13 +15,7 @@ namespace {
 constexpr int kSide = 2048;
 
 const CImg<double>& image() {
-  static const CImg<double> img = [] {
-    CImg<double> im(kSide, kSide, 1, 1);
-    std::mt19937 rng(5);
-    std::uniform_real_distribution<double> grey(0.0, 255.0);
-    for (double& v : im) v = grey(rng);
-    return im;
-  }();
+  static const CImg<double> img = zel_bench::uniform_grey(kSide, 5);
   return img;
 }
 

@@ -48,20 +48,28 @@ void transform_planes(const double* in, double* out, int w, int h, size_t planes
 
 using namespace zel;
 
-ZEL_API void DCTFun(const CImg<double>& in_img, CImg<double>& out) {
-  const fourier::Held in(in_img, {&out});
-  const int w = in.get().width(), h = in.get().height();
-  assign_checked(out, w, h, in.get().depth(), in.get().spectrum());
+ZEL_API void DCTFun(const CImg<double>& in, CImg<double>& out) {
+  // The input is copied into out already scaled by the weight of the
+  // coefficients beyond the first along each axis (the transform is
+  // linear), then transformed in place; only the first row and column need
+  // another weight after that. One pass over the data besides FFTW's own.
+  const int w = in.width(), h = in.height();
+  assign_checked(out, w, h, in.depth(), in.spectrum());  // out may be in: same size, nothing moves
   if (out.is_empty()) return;
+  const size_t W = static_cast<size_t>(w), H = static_cast<size_t>(h);
   const size_t planes = static_cast<size_t>(out.depth()) * static_cast<size_t>(out.spectrum());
-  transform_planes(in.get().data(), out.data(), w, h, planes, FFTW_REDFT10);
   const std::vector<double> gx = axis_weights(w, false), gy = axis_weights(h, false);
-  for (size_t k = 0; k < planes; ++k)
-    for (int y = 0; y < h; ++y) {
-      double* row = out.data() + (k * static_cast<size_t>(h) + static_cast<size_t>(y)) * static_cast<size_t>(w);
-      const double wy = gy[static_cast<size_t>(y)];
-      for (int x = 0; x < w; ++x) row[x] *= wy * gx[static_cast<size_t>(x)];
-    }
+  const double rest_x = 1.0 / std::sqrt(2.0 * w), rest_y = 1.0 / std::sqrt(2.0 * h), scale = rest_x * rest_y;
+  const double* from = in.data();
+  double* to = out.data();
+  for (size_t k = 0, n = out.size(); k < n; ++k) to[k] = from[k] * scale;
+  transform_planes(out.data(), out.data(), w, h, planes, FFTW_REDFT10);
+  const double first_x = gx[0] / rest_x, first_y = gy[0] / rest_y;
+  for (size_t k = 0; k < planes; ++k) {
+    double* plane = out.data() + k * W * H;
+    for (size_t x = 0; x < W; ++x) plane[x] *= first_y;
+    for (size_t y = 0; y < H; ++y) plane[y * W] *= first_x;
+  }
 }
 
 // Keeps the first trunc(fraction N) coefficients along each axis of length N

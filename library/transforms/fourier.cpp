@@ -12,6 +12,8 @@
 // full complex one.
 #include "fourier.h"
 
+#include <sys/mman.h>
+
 #include <algorithm>
 #include <cmath>
 #include <new>
@@ -42,9 +44,12 @@ Held::Held(const CImg<double>& in, std::initializer_list<const CImg<double>*> ou
     }
 }
 
-void* fftw_alloc_or_throw(size_t bytes) {
-  void* p = fftw_malloc(bytes ? bytes : 1);
-  if (!p) throw std::bad_alloc();
+void* scratch_alloc(size_t bytes) {
+  constexpr size_t kHugePage = size_t(2) << 20;
+  const bool large = bytes >= 2 * kHugePage;
+  void* p = nullptr;
+  if (::posix_memalign(&p, large ? kHugePage : 64, bytes ? bytes : 1) != 0) throw std::bad_alloc();
+  if (large) ::madvise(p, bytes & ~(kHugePage - 1), MADV_HUGEPAGE);
   return p;
 }
 
@@ -66,7 +71,7 @@ void Plan::replace(fftw_plan p) {
 }
 
 Forward::Forward(int w, int h)
-    : w_(w), h_(h), half_(fftw_array<fftw_complex>(static_cast<size_t>(h) * (static_cast<size_t>(w) / 2 + 1))) {}
+    : w_(w), h_(h), half_(scratch_array<fftw_complex>(static_cast<size_t>(h) * (static_cast<size_t>(w) / 2 + 1))) {}
 
 void Forward::run(const double* in, double* re, double* im) {
   double* src = const_cast<double*>(in);  // planned with FFTW_PRESERVE_INPUT: only read
@@ -101,7 +106,7 @@ void Forward::run(const double* in, double* re, double* im) {
 }
 
 Inverse::Inverse(int w, int h)
-    : w_(w), h_(h), half_(fftw_array<fftw_complex>(static_cast<size_t>(h) * (static_cast<size_t>(w) / 2 + 1))) {}
+    : w_(w), h_(h), half_(scratch_array<fftw_complex>(static_cast<size_t>(h) * (static_cast<size_t>(w) / 2 + 1))) {}
 
 void Inverse::run(const double* re, const double* im, double* out) {
   // The half spectrum of the Hermitian part, scaled by 1 / (w h): frequency

@@ -11,7 +11,9 @@
 
 #include <fftw3.h>
 
+#include <cmath>
 #include <cstddef>
+#include <cstdlib>
 #include <initializer_list>
 #include <memory>
 #include <mutex>
@@ -25,6 +27,26 @@ namespace fourier {
 // two from 2 to 2048.
 constexpr long long kLargestSide = 2048;
 bool size_ok(long long w, long long h);
+
+// Squared-distance bounds of the frequency masks. The square root is
+// monotone and correctly rounded, so for every radius R one bound T gives,
+// for every s >= 0, sqrt(s) < R exactly when s < T (below), or sqrt(s) <= R
+// exactly when s < T (at_most): the masks compare squared distances and
+// give the same answers as comparing distances. A NaN radius gives a NaN
+// bound, so every comparison is false, as with the distance.
+inline double below(double R) {
+  if (std::isnan(R)) return R;
+  if (!(R > 0.0)) return 0.0;  // no distance is below 0 or less
+  if (std::isinf(R)) return R;
+  // The smallest T with sqrt(T) >= R: start at R^2 and step to it.
+  double T = R * R;
+  while (T > 0.0 && std::sqrt(T) >= R) T = std::nextafter(T, 0.0);
+  while (std::sqrt(T) < R) T = std::nextafter(T, HUGE_VAL);
+  return T;
+}
+
+// sqrt(s) is a double, so sqrt(s) <= R exactly when sqrt(s) < the next double above R.
+inline double at_most(double R) { return below(std::nextafter(R, HUGE_VAL)); }
 
 // Raises std::invalid_argument unless the two parts of a spectrum have the
 // same width, height and channel count (an empty pair passes).
@@ -42,16 +64,19 @@ class Held {
   const CImg<double>* img_;
 };
 
-// FFTW memory: aligned as FFTW wants it; std::bad_alloc when there is none.
-struct FftwFree {
-  void operator()(void* p) const { fftw_free(p); }
+// Scratch memory for the transforms: aligned for FFTW's vector code; large
+// blocks ask for transparent huge pages, since a fresh block is written
+// once from end to end and small pages would cost a page fault per 4 KiB.
+// std::bad_alloc when there is none.
+struct ScratchFree {
+  void operator()(void* p) const { std::free(p); }
 };
 template <class T>
-using FftwArray = std::unique_ptr<T[], FftwFree>;
-void* fftw_alloc_or_throw(size_t bytes);
+using ScratchArray = std::unique_ptr<T[], ScratchFree>;
+void* scratch_alloc(size_t bytes);
 template <class T>
-FftwArray<T> fftw_array(size_t n) {
-  return FftwArray<T>(static_cast<T*>(fftw_alloc_or_throw(n * sizeof(T))));
+ScratchArray<T> scratch_array(size_t n) {
+  return ScratchArray<T>(static_cast<T*>(scratch_alloc(n * sizeof(T))));
 }
 
 // FFTW's planner is not thread-safe: plans are made and destroyed under
@@ -99,7 +124,7 @@ class Forward {
 
  private:
   int w_, h_;
-  FftwArray<fftw_complex> half_;  // the h x (w/2 + 1) half spectrum of a real plane
+  ScratchArray<fftw_complex> half_;  // the h x (w/2 + 1) half spectrum of a real plane
   Plan plan_;
 };
 
@@ -112,7 +137,7 @@ class Inverse {
 
  private:
   int w_, h_;
-  FftwArray<fftw_complex> half_;
+  ScratchArray<fftw_complex> half_;
   Plan plan_;
 };
 

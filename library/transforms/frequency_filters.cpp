@@ -29,7 +29,9 @@ Point disc_centre(const CImg<double>& re, double u, double v) {
   return {re.width() * (u + 1.0) / 2.0, re.height() * (1.0 - v) / 2.0};
 }
 
-// A test on the distance of each position from a centre.
+// A test on the squared distance s of each position from a centre. The
+// bounds below() and at_most() turn each distance comparison into an exact
+// comparison of s, so no position needs a square root.
 template <class Test>
 struct Radial {
   Point centre;
@@ -38,8 +40,9 @@ struct Radial {
     const double dy = static_cast<double>(y) - centre.y, dy2 = dy * dy, x0 = centre.x;
     const Test t = test;
     return [=](size_t x, double, double) {
-      const double dx = static_cast<double>(x) - x0;
-      return t(std::sqrt(dx * dx + dy2));
+      // Through int (image sides fit): int to double converts a vector at a time.
+      const double dx = static_cast<double>(static_cast<int>(x)) - x0;
+      return t(dx * dx + dy2);
     };
   }
 };
@@ -49,6 +52,9 @@ Radial<Test> radial(Point centre, Test test) {
 }
 
 double radius(const CImg<double>& re, double r) { return r * re.height() / 2.0; }
+
+using fourier::at_most;
+using fourier::below;
 
 // Removes the closed disc of radius R around (cx, cy) and then the point
 // mirror through the zero frequency of every position whose real part is 0
@@ -70,12 +76,12 @@ struct SymmetricDisc {
     const size_t my = mirror(y, h);
     const double* mirror_row = re_plane + my * w;
     const double dy = static_cast<double>(y) - centre.y, dmy = static_cast<double>(my) - centre.y;
-    const double dy2 = dy * dy, dmy2 = dmy * dmy, x0 = centre.x, r = R;
+    const double dy2 = dy * dy, dmy2 = dmy * dmy, x0 = centre.x, inside = at_most(R);
     const size_t width = w;
     return [=](size_t x, double, double) {
       const size_t mx = mirror(x, width);
       const double dx = static_cast<double>(x) - x0, dmx = static_cast<double>(mx) - x0;
-      const bool removed = std::sqrt(dx * dx + dy2) <= r || std::sqrt(dmx * dmx + dmy2) <= r || mirror_row[mx] == 0.0;
+      const bool removed = dx * dx + dy2 < inside || dmx * dmx + dmy2 < inside || mirror_row[mx] == 0.0;
       return !removed;
     };
   }
@@ -85,8 +91,9 @@ struct SymmetricDisc {
 struct Magnitude {
   double threshold;
   auto row(const double*, size_t) const {
-    const double t = threshold;
-    return [t](size_t, double r, double i) { return std::sqrt(r * r + i * i) > t; };
+    // |F| > threshold; nothing exceeds an infinite threshold (a NaN bound keeps nothing).
+    const double t = threshold < HUGE_VAL ? at_most(threshold) : std::nan("");
+    return [t](size_t, double r, double i) { return r * r + i * i >= t; };
   }
 };
 
@@ -97,34 +104,34 @@ using namespace zel;
 
 ZEL_API void FourierLowPassFun(const CImg<double>& re, const CImg<double>& im, CImg<double>& out_re,
                                CImg<double>& out_im, double r) {
-  const double R = radius(re, r);
-  fourier::filter_pair(re, im, out_re, out_im, radial(zero_frequency(re), [R](double d) { return d < R; }));
+  const double T = below(radius(re, r));  // d < R
+  fourier::filter_pair(re, im, out_re, out_im, radial(zero_frequency(re), [T](double s) { return s < T; }));
 }
 
 ZEL_API void FourierHighPassFun(const CImg<double>& re, const CImg<double>& im, CImg<double>& out_re,
                                 CImg<double>& out_im, double r) {
-  const double R = radius(re, r);
-  fourier::filter_pair(re, im, out_re, out_im, radial(zero_frequency(re), [R](double d) { return d > R; }));
+  const double T = at_most(radius(re, r));  // d > R
+  fourier::filter_pair(re, im, out_re, out_im, radial(zero_frequency(re), [T](double s) { return s >= T; }));
 }
 
 ZEL_API void FourierBandPassFun(const CImg<double>& re, const CImg<double>& im, CImg<double>& out_re,
                                 CImg<double>& out_im, double r1, double r2) {
-  const double R1 = radius(re, r1), R2 = radius(re, r2);
+  const double T1 = at_most(radius(re, r1)), T2 = below(radius(re, r2));  // R1 < d < R2
   fourier::filter_pair(re, im, out_re, out_im,
-                       radial(zero_frequency(re), [R1, R2](double d) { return R1 < d && d < R2; }));
+                       radial(zero_frequency(re), [T1, T2](double s) { return s >= T1 && s < T2; }));
 }
 
 ZEL_API void FourierBandStopFun(const CImg<double>& re, const CImg<double>& im, CImg<double>& out_re,
                                 CImg<double>& out_im, double r1, double r2) {
-  const double R1 = radius(re, r1), R2 = radius(re, r2);
+  const double T1 = below(radius(re, r1)), T2 = at_most(radius(re, r2));  // not R1 <= d <= R2
   fourier::filter_pair(re, im, out_re, out_im,
-                       radial(zero_frequency(re), [R1, R2](double d) { return !(R1 <= d && d <= R2); }));
+                       radial(zero_frequency(re), [T1, T2](double s) { return !(s >= T1 && s < T2); }));
 }
 
 ZEL_API void FourierSelectivePassFun(const CImg<double>& re, const CImg<double>& im, CImg<double>& out_re,
                                      CImg<double>& out_im, double r, double u, double v) {
-  const double R = radius(re, r);
-  fourier::filter_pair(re, im, out_re, out_im, radial(disc_centre(re, u, v), [R](double d) { return !(d <= R); }));
+  const double T = at_most(radius(re, r));  // not d <= R
+  fourier::filter_pair(re, im, out_re, out_im, radial(disc_centre(re, u, v), [T](double s) { return !(s < T); }));
 }
 
 ZEL_API void FourierSymSelectivePassFun(const CImg<double>& re, const CImg<double>& im, CImg<double>& out_re,

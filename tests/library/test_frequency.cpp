@@ -8,6 +8,7 @@
 #include <random>
 
 #include "dll.h"
+#include "transforms/fourier.h"
 
 namespace {
 
@@ -211,6 +212,26 @@ std::string kept(const CImg<double>& re, const CImg<double>& im) {
     s += '\n';
   }
   return s;
+}
+
+TEST(FrequencyMasks, SquaredBoundsAnswerAsTheDistanceDoes) {
+  // Squared distances near R^2, a few steps of one unit in the last place
+  // either side, compared with sqrt(s) against R directly.
+  std::mt19937 rng(3);
+  std::uniform_real_distribution<double> unit(0.0, 1.0);
+  std::vector<double> radii = {0.0, -1.0, 1e-300, 0.5, 1.0, 2.0, 3.0, 1e154, 1e300, HUGE_VAL, std::nan("")};
+  for (int i = 0; i < 2000; ++i) radii.push_back(std::ldexp(unit(rng), static_cast<int>(unit(rng) * 40) - 10));
+  for (double R : radii) {
+    const double lt = zel::fourier::below(R), le = zel::fourier::at_most(R);
+    double s = R * R;
+    if (!(s >= 0.0) || std::isinf(s)) s = 4.0;
+    for (int k = 0; k < 4; ++k) s = std::nextafter(s, 0.0);
+    for (int k = 0; k < 9; ++k, s = std::nextafter(s, HUGE_VAL)) {
+      ASSERT_EQ(std::sqrt(s) < R, s < lt) << R << " " << s;
+      ASSERT_EQ(std::sqrt(s) <= R, s < le) << R << " " << s;
+      ASSERT_EQ(std::sqrt(s) > R, s >= le) << R << " " << s;
+    }
+  }
 }
 
 TEST(FrequencyMasks, HandMadeSpectrum) {
