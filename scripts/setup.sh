@@ -4,12 +4,16 @@
 #   scripts/setup.sh          build, demo and test packages
 #   scripts/setup.sh --bench  also Google Benchmark, OpenCV, hyperfine and
 #                             python3-scipy (the volume filters' yardstick)
+#   scripts/setup.sh --valgrind also valgrind (the runner tests under memcheck)
 set -euo pipefail
 
 packages=(g++ cmake make cimg-dev libpng-dev libjpeg-dev libtiff-dev libx11-dev
-          medcon libgtest-dev python3)
+          medcon libfftw3-dev libgtest-dev python3)
 if [[ "${1:-}" == "--bench" ]]; then
   packages+=(libbenchmark-dev libopencv-dev hyperfine python3-scipy)
+fi
+if [[ "${1:-}" == "--valgrind" ]]; then
+  packages+=(valgrind)
 fi
 
 missing=()

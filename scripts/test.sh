@@ -2,13 +2,17 @@
 # Builds and runs every test.
 #   scripts/test.sh              Release build in build/
 #   scripts/test.sh --sanitize   AddressSanitizer + UndefinedBehaviorSanitizer build in build-sanitize/
+#   scripts/test.sh --valgrind   the runner tests again, each runner process under
+#                                valgrind's memcheck (the release build, with the
+#                                allocator that ships, which the sanitizers replace)
 set -euo pipefail
 cd "$(dirname "$0")/.."
-bash scripts/setup.sh
+mode="${1:-}"
+if [[ "$mode" == "--valgrind" ]]; then bash scripts/setup.sh --valgrind; else bash scripts/setup.sh; fi
 
 build=build
 flags=(-DCMAKE_BUILD_TYPE=Release)
-if [[ "${1:-}" == "--sanitize" ]]; then
+if [[ "$mode" == "--sanitize" ]]; then
   build=build-sanitize
   flags=(-DCMAKE_BUILD_TYPE=Debug -DZEL_SANITIZE=ON)
   # Any report fails the run; leaks count as reports.
@@ -18,4 +22,15 @@ fi
 jobs=$(nproc)
 cmake -S . -B "$build" "${flags[@]}" >/dev/null
 cmake --build "$build" -j "$jobs"
+if [[ "$mode" == "--valgrind" ]]; then
+  # A memcheck error makes the runner exit with 99, which no test expects;
+  # the reports are kept in build/valgrind/.
+  rm -rf "$build/valgrind" && mkdir -p "$build/valgrind"
+  export ZEL_RUN_WRAPPER="valgrind -q --error-exitcode=99 --log-file=$PWD/$build/valgrind/%p.log"
+  if ! ctest --test-dir "$build" --output-on-failure -j "$jobs" -L runner; then
+    cat "$build"/valgrind/*.log 2>/dev/null | head -100 >&2
+    exit 1
+  fi
+  exit 0
+fi
 ctest --test-dir "$build" --output-on-failure -j "$jobs"

@@ -50,7 +50,9 @@ class RunnerTest : public ::testing::Test {
   fs::path path(const std::string& name) const { return dir_ / name; }
 
   RunResult run(const std::vector<std::string>& args) const {
-    std::string cmd = "cd '" + dir_.string() + "' && exec '" ZEL_TOOLBOX "'";
+    // ZEL_RUN_WRAPPER (for example a valgrind command line) runs the runner under a checker.
+    const char* wrapper = std::getenv("ZEL_RUN_WRAPPER");
+    std::string cmd = "cd '" + dir_.string() + "' && exec " + (wrapper ? wrapper : "") + " '" ZEL_TOOLBOX "'";
     for (const std::string& a : args) cmd += " '" + a + "'";
     cmd += " >stdout.txt 2>stderr.txt";
     const int raw = std::system(cmd.c_str());
