@@ -18,5 +18,6 @@ std::vector<Command> hough_rows();       // rows_hough.cpp
 std::vector<Command> volume_file_rows();        // rows_volume_files.cpp
 std::vector<Command> volume_statistics_rows();  // rows_volume_statistics.cpp
 std::vector<Command> volume_filter_rows();      // rows_volume_filters.cpp
+std::vector<Command> volume_morphology_rows();  // rows_volume_morphology.cpp
 
 }  // namespace zel
