@@ -10,6 +10,7 @@
 #include <vector>
 
 #include "../core/helpers.h"
+#include "../core/numeric.h"
 #include "../dll.h"
 #include "block3.h"
 
@@ -17,9 +18,6 @@ namespace zel {
 namespace {
 
 constexpr double kInf = std::numeric_limits<double>::infinity();
-// The larger / smaller of two values where a NaN loses to a number.
-constexpr auto kLarger = [](double a, double b) { return a > b || b != b ? a : b; };
-constexpr auto kSmaller = [](double a, double b) { return a < b || b != b ? a : b; };
 
 // The extreme of each voxel and its six face neighbours inside the volume:
 // the row itself, then the four rows around it, then the shifts along x.
@@ -45,13 +43,15 @@ void cross6(const CImg<double>& in, CImg<double>& out, Combine combine) {
       }
 }
 
-// The extreme of the 3x3x3 block of each voxel, the block cut by the volume.
+// The extreme of the 3x3x3 block of each voxel, the block cut by the volume:
+// for a maximum or minimum, repeating the edge voxel beyond it is the same
+// as leaving the outside out.
 template <class Combine>
-void block27(const CImg<double>& in, CImg<double>& out, double outside, Combine combine) {
-  if (fill_aside(in, out, [&](CImg<double>& o) { block27(in, o, outside, combine); })) return;
+void block27(const CImg<double>& in, CImg<double>& out, Combine combine) {
+  if (fill_aside(in, out, [&](CImg<double>& o) { block27(in, o, combine); })) return;
   assign_checked(out, in.width(), in.height(), in.depth(), in.spectrum());
   const size_t w = static_cast<size_t>(in.width());
-  block3::reduce(in, block3::Border::Padded, outside, combine, [&](int c, int z, size_t y, const double* red) {
+  block3::reduce(in, Border::RepeatEdge, Border::RepeatEdge, combine, [&](int c, int z, size_t y, const double* red) {
     stream_copy(plane_at(out, z, c) + y * w, red, w);
   });
   stream_fence();
@@ -130,12 +130,12 @@ inline void sort9(double* v) {
 using namespace zel;
 
 ZEL_API void Dilation3DFun(const CImg<double>& in, CImg<double>& out, int conn) {
-  if (conn == 26) block27(in, out, -kInf, kLarger);
+  if (conn == 26) block27(in, out, kLarger);
   else cross6(in, out, kLarger);
 }
 
 ZEL_API void Erosion3DFun(const CImg<double>& in, CImg<double>& out, int conn) {
-  if (conn == 26) block27(in, out, kInf, kSmaller);
+  if (conn == 26) block27(in, out, kSmaller);
   else cross6(in, out, kSmaller);
 }
 
