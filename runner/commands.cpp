@@ -11,7 +11,8 @@ const std::vector<Command>& command_table() {
   static const std::vector<Command> table = [] {
     std::vector<Command> all;
     for (auto family : {basics_rows, blob_rows, arithmetic_rows, filter_rows, measure_rows, morphology_rows,
-                        enhance_rows, hough_rows, volume_statistics_rows, volume_filter_rows}) {
+                        enhance_rows, hough_rows, volume_statistics_rows, volume_filter_rows,
+                        volume_measure_rows}) {
       std::vector<Command> rows = family();
       all.insert(all.end(), rows.begin(), rows.end());
     }

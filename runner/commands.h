@@ -17,5 +17,6 @@ std::vector<Command> enhance_rows();     // rows_enhance.cpp
 std::vector<Command> hough_rows();       // rows_hough.cpp
 std::vector<Command> volume_statistics_rows();  // rows_volume_statistics.cpp
 std::vector<Command> volume_filter_rows();      // rows_volume_filters.cpp
+std::vector<Command> volume_measure_rows();     // rows_volume_measures.cpp
 
 }  // namespace zel
