@@ -311,8 +311,8 @@ ZEL_API void Convolution3DFun(const CImg<double>& in, CImg<double>& out, ConvArr
 ZEL_API void Mask3DFun(const CImg<double>& in, CImg<double>& out, int n);
 
 // ---- Volume measures ----
-// k-means of all the finite values of in into k clusters (fewer when in holds
-// fewer distinct values), from centres spread evenly over the value range;
+// k-means of all the finite values of in into k clusters (each distinct value
+// its own when there are at most k), from centres spread evenly over the range;
 // each voxel becomes its nearest centre truncated toward zero (the lower
 // centre on a tie), non-finite values are kept. Throws for k < 1.
 ZEL_API void Cluster3DFun(const CImg<double>& in, CImg<double>& out, int k);

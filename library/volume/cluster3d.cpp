@@ -77,14 +77,20 @@ size_t nearest(const std::vector<double>& c, double v) {
   return lo;
 }
 
-// The k-means centres of the finite values of in, increasing (fewer than k
-// when in holds fewer distinct values; none when it holds no finite value).
+// The k-means centres of the finite values of in, increasing: the distinct
+// values themselves when there are at most k of them (none when in holds no
+// finite value).
 std::vector<double> value_centres(const CImg<double>& in, int k) {
   if (k < 1) throw std::invalid_argument("the number of clusters must be at least 1");
   const std::vector<Level> levels = value_levels(in);
   if (levels.empty()) return {};
+  if (levels.size() <= static_cast<size_t>(k)) {  // every value its own cluster: no error left to reduce
+    std::vector<double> own(levels.size());
+    for (size_t j = 0; j < levels.size(); ++j) own[j] = levels[j].value;
+    return own;
+  }
   const double lo = levels.front().value, hi = levels.back().value;
-  const size_t n = std::min(static_cast<size_t>(k), levels.size());
+  const size_t n = static_cast<size_t>(k);
   // Initial centres spread evenly over the value range, at the middle of each
   // of n equal parts: deterministic and increasing.
   std::vector<double> centres(n);
