@@ -358,3 +358,10 @@ ZEL_API void SmallBlob3DFun(const CImg<double>& in, CImg<double>& out);
 // each 9-voxel column of the block sorted once per row, and the 14th value of
 // the three columns found by merging them (no sort per voxel).
 ZEL_API void Median3DFun(const CImg<double>& in, CImg<double>& out);
+
+// ---- Volume measures ----
+// k-means of all the finite values of in into k clusters (each distinct value
+// its own when there are at most k), from centres spread evenly over the range;
+// each voxel becomes its nearest centre truncated toward zero (the lower
+// centre on a tie), non-finite values are kept. Throws for k < 1.
+ZEL_API void Cluster3DFun(const CImg<double>& in, CImg<double>& out, int k);

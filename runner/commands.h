@@ -19,5 +19,6 @@ std::vector<Command> volume_file_rows();        // rows_volume_files.cpp
 std::vector<Command> volume_statistics_rows();  // rows_volume_statistics.cpp
 std::vector<Command> volume_filter_rows();      // rows_volume_filters.cpp
 std::vector<Command> volume_morphology_rows();  // rows_volume_morphology.cpp
+std::vector<Command> volume_measure_rows();     // rows_volume_measures.cpp
 
 }  // namespace zel
