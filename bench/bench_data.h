@@ -24,6 +24,15 @@ inline const CImg<double>& disc_image() {
   return img;
 }
 
+// A side x side image of uniform grey levels 0..255 with fractions.
+inline CImg<double> uniform_grey(int side, unsigned seed) {
+  CImg<double> im(side, side, 1, 1);
+  std::mt19937 rng(seed);
+  std::uniform_real_distribution<double> grey(0.0, 255.0);
+  for (double& v : im) v = grey(rng);
+  return im;
+}
+
 // The first plane of an image as an OpenCV matrix of doubles (rows are y).
 inline cv::Mat as_mat_64f(const CImg<double>& in) {
   cv::Mat m(in.height(), in.width(), CV_64F);

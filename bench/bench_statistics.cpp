@@ -7,6 +7,7 @@
 #include <opencv2/imgproc.hpp>
 #include <random>
 
+#include "bench_data.h"
 #include "dll.h"
 
 namespace {
@@ -15,13 +16,7 @@ constexpr int kSide = 4096;
 
 // Uniform grey levels 0..255 with fractions.
 const CImg<double>& grey_image() {
-  static const CImg<double> img = [] {
-    CImg<double> im(kSide, kSide, 1, 1);
-    std::mt19937 rng(17);
-    std::uniform_real_distribution<double> grey(0.0, 255.0);
-    for (double& v : im) v = grey(rng);
-    return im;
-  }();
+  static const CImg<double> img = zel_bench::uniform_grey(kSide, 17);
   return img;
 }
 

@@ -198,6 +198,81 @@ ZEL_API void JunctionDetectorFun(const CImg<double>& in, CImg<double>& out);
 ZEL_API void Junction8DetectorFun(const CImg<double>& in, CImg<double>& out);
 ZEL_API void LimbEndDetectorFun(const CImg<double>& in, CImg<double>& out);
 
+// ---- Frequency-domain and Hough transforms: cosine and Fourier ----
+// A spectrum is a pair of one-slice images, real part then imaginary part, in
+// the centred layout: the zero frequency at column w/2, row h/2. The Fourier
+// transform accepts widths and heights that are each a power of two from 2
+// to 2048. The two parts of a spectrum must match in width, height and
+// channels (std::invalid_argument otherwise).
+
+// Orthonormal 2-D discrete cosine transform (DCT-II) of every slice and
+// channel; out has in's size. Computed with FFTW's REDFT10 in n log n.
+ZEL_API void DCTFun(const CImg<double>& in, CImg<double>& out);
+// Inverse of DCTFun (orthonormal DCT-III) from the first trunc(fraction N)
+// coefficients along each axis of length N, the others taken as 0; a fraction
+// outside 0..1 or NaN counts as 1. out has the coefficients' size.
+ZEL_API void IDCTFun(const CImg<double>& coefficients, CImg<double>& out, double fraction);
+// Display of DCT coefficients: log(1 + |c|), rescaled per channel from its
+// smallest to its largest value onto 0..255. out has the coefficients' size.
+ZEL_API void ViewDCTFun(const CImg<double>& coefficients, CImg<double>& out);
+// Centred, unscaled 2-D discrete Fourier transform of the first slice, per
+// channel: re and im become (w, h, 1, channels). For sizes the transform does
+// not accept both outputs are left untouched. FFTW real-to-complex transform.
+ZEL_API void FourierTransformFun(const CImg<double>& in, CImg<double>& re, CImg<double>& im);
+// Real part of the inverse transform of a centred spectrum, scaled by 1/(w h):
+// out is (w, h, 1, channels of re); all zeros for sizes the transform does not
+// accept. FFTW complex-to-real transform of the spectrum's Hermitian part.
+ZEL_API void InvFourierTransformFun(const CImg<double>& re, const CImg<double>& im, CImg<double>& out);
+// Display of a spectrum: log(1 + |F|) scaled per channel so that the largest
+// magnitude shows as 255, clamped to 0..255 (NaN shows as 0); out is
+// (w, h, 1, channels of re).
+ZEL_API void ViewFFTFun(const CImg<double>& re, const CImg<double>& im, CImg<double>& out);
+// Ideal low pass: keeps the components nearer to the zero frequency than
+// r h / 2 pixels, 0 elsewhere; outputs (w, h, 1, channels of re), any size.
+ZEL_API void FourierLowPassFun(const CImg<double>& re, const CImg<double>& im, CImg<double>& out_re,
+                               CImg<double>& out_im, double r);
+// Ideal high pass: keeps the components farther from the zero frequency than
+// r h / 2 pixels, 0 elsewhere; outputs (w, h, 1, channels of re), any size.
+ZEL_API void FourierHighPassFun(const CImg<double>& re, const CImg<double>& im, CImg<double>& out_re,
+                                CImg<double>& out_im, double r);
+// Ideal band pass: keeps the open ring r1 h / 2 < d < r2 h / 2 around the zero
+// frequency, 0 elsewhere; outputs (w, h, 1, channels of re), any size.
+ZEL_API void FourierBandPassFun(const CImg<double>& re, const CImg<double>& im, CImg<double>& out_re,
+                                CImg<double>& out_im, double r1, double r2);
+// Ideal band stop: zeroes the closed ring r1 h / 2 <= d <= r2 h / 2 around the
+// zero frequency and copies the rest; outputs (w, h, 1, channels of re).
+ZEL_API void FourierBandStopFun(const CImg<double>& re, const CImg<double>& im, CImg<double>& out_re,
+                                CImg<double>& out_im, double r1, double r2);
+// Notch filter: zeroes the closed disc of radius r h / 2 centred at column
+// w (u + 1) / 2, row h (1 - v) / 2 (u, v in -1..1, v upward) and copies the
+// rest; outputs (w, h, 1, channels of re).
+ZEL_API void FourierSelectivePassFun(const CImg<double>& re, const CImg<double>& im, CImg<double>& out_re,
+                                     CImg<double>& out_im, double r, double u, double v);
+// Adaptive low pass: keeps the components whose magnitude exceeds r w h / 2,
+// 0 elsewhere; outputs (w, h, 1, channels of re), any size.
+ZEL_API void FourierAdaptiveLPFun(const CImg<double>& re, const CImg<double>& im, CImg<double>& out_re,
+                                  CImg<double>& out_im, double r);
+// Complex product of two spectra, both zero-padded to the larger width, height
+// and channel count of their real parts; outputs of that size (one slice), or
+// left untouched when the transform does not accept it.
+ZEL_API void FourierMultiplyFun(const CImg<double>& a_re, const CImg<double>& a_im, const CImg<double>& b_re,
+                                const CImg<double>& b_im, CImg<double>& out_re, CImg<double>& out_im);
+// Complex quotient a / b, sized as FourierMultiplyFun; the divisor is not
+// guarded, so a zero divisor gives infinities or NaN.
+ZEL_API void FourierDivideFun(const CImg<double>& a_re, const CImg<double>& a_im, const CImg<double>& b_re,
+                              const CImg<double>& b_im, CImg<double>& out_re, CImg<double>& out_im);
+// Synthetic spectrum (width, height, 1, 3): re = 255 exp(-d^2 / (2 sigma^2)),
+// d the distance in pixels from (width/2, height/2); im = 0. A width or height
+// below 1, a size too large to allocate, or a NaN sigma raise
+// std::invalid_argument.
+ZEL_API void FourierGaussianFun(CImg<double>& out_re, CImg<double>& out_im, int width, int height, double sigma);
+// Symmetric notch filter: the notch of FourierSelectivePassFun, then every
+// position whose filtered real part is 0 has its point mirror through the
+// zero frequency (column 2 (w/2) - x, row 2 (h/2) - y; index 0 of an even
+// side is its own partner) zeroed in both outputs.
+ZEL_API void FourierSymSelectivePassFun(const CImg<double>& in_re, const CImg<double>& in_im, CImg<double>& out_re,
+                                        CImg<double>& out_im, double r, double u, double v);
+
 // ---- Frequency-domain and Hough transforms --------------------------------
 ZEL_API void HoughFun(const CImg<double>& in, CImg<double>& out);
 ZEL_API void InvHoughFun(const CImg<double>& in, CImg<double>& out, int lines);

@@ -20,5 +20,6 @@ std::vector<Command> volume_statistics_rows();  // rows_volume_statistics.cpp
 std::vector<Command> volume_filter_rows();      // rows_volume_filters.cpp
 std::vector<Command> volume_morphology_rows();  // rows_volume_morphology.cpp
 std::vector<Command> volume_measure_rows();     // rows_volume_measures.cpp
+std::vector<Command> frequency_rows();   // rows_frequency.cpp
 
 }  // namespace zel

@@ -41,6 +41,8 @@ python3 "$vf" number high 60
 python3 "$vf" number eight 8
 python3 "$vf" number level 200
 python3 "$vf" number lines 3
+python3 "$vf" number side 256
+python3 "$vf" number radius 0.25
 python3 "$vf" ball ball 24 24 8
 
 run picture   DICOMReadSingle "$root/demo/shapes.png"
@@ -69,6 +71,14 @@ run rotated   RotateImg boxed angle
 run halved    HalveSize rotated
 run turned    Rotatep90 halved
 run ""        DICOMSave turned "$out/result.png"
+run square    ScaleImg picture side side
+run spectrum  FFT square
+mv temp_out_kq_matfile1.kqmat spectrum_im
+run low       FFTLowPass spectrum spectrum_im radius
+mv temp_out_kq_matfile1.kqmat low_im
+run blurred   InvFFT low low_im
+run shown     Enhancer blurred
+run ""        DICOMSave shown "$out/lowpass.png"
 run soft      LowPass3D ball
 run means     DICOMAvg soft
-echo "demo: wrote $out/result.png"
+echo "demo: wrote $out/result.png and $out/lowpass.png"

@@ -1,0 +1,108 @@
+// The two-dimensional discrete cosine transform (DCT-II) of every plane (each
+// slice of each channel), its inverse (DCT-III) from the lowest coefficients
+// only, and the coefficient view. FFTW's real-to-real kinds REDFT10 and
+// REDFT01 compute them in n log n for every size, 1-pixel axes included.
+//
+// Normalisation: orthonormal. Along an axis of length N coefficient 0 weighs
+// sqrt(1/N) and the others sqrt(2/N), so the transform keeps the sum of
+// squares and the inverse is its transpose.
+#include <cmath>
+#include <vector>
+
+#include "../dll.h"
+#include "fourier.h"
+
+namespace zel {
+namespace {
+
+// The weights that make FFTW's unnormalised kinds orthonormal, per axis of
+// length n. REDFT10 gives 2 sum x_j cos(pi (2j + 1) k / 2n), so coefficient k
+// is that times 1 / (2 sqrt n) for k = 0 and 1 / sqrt(2n) otherwise; REDFT01
+// gives X_0 + 2 sum X_k cos(...), so the inverse first weighs X_0 by
+// 1 / sqrt n and the others by 1 / sqrt(2n).
+std::vector<double> axis_weights(int n, bool inverse) {
+  const double N = static_cast<double>(n);
+  std::vector<double> g(static_cast<size_t>(n), 1.0 / std::sqrt(2.0 * N));
+  g[0] = (inverse ? 1.0 : 0.5) / std::sqrt(N);
+  return g;
+}
+
+// Runs FFTW's kind over every w x h plane of a buffer of `planes` planes,
+// from in to out (in is only read when it is not out).
+void transform_planes(const double* in, double* out, int w, int h, size_t planes, fftw_r2r_kind kind) {
+  fourier::Plan plan;
+  double* src = const_cast<double*>(in);  // planned with FFTW_PRESERVE_INPUT when out of place
+  const ptrdiff_t plane = static_cast<ptrdiff_t>(w) * h;
+  const fftw_plan p = plan.for_arrays(src, out, [&](void* i, void* o) {
+    fftw_iodim64 dims[2] = {{h, w, w}, {w, 1, 1}};
+    fftw_iodim64 many = {static_cast<ptrdiff_t>(planes), plane, plane};
+    fftw_r2r_kind kinds[2] = {kind, kind};
+    const unsigned flags = FFTW_ESTIMATE | (i != o ? FFTW_PRESERVE_INPUT : 0u);
+    return fftw_plan_guru64_r2r(2, dims, 1, &many, static_cast<double*>(i), static_cast<double*>(o), kinds, flags);
+  });
+  fftw_execute(p);
+}
+
+}  // namespace
+}  // namespace zel
+
+using namespace zel;
+
+ZEL_API void DCTFun(const CImg<double>& in, CImg<double>& out) {
+  // The input is copied into out already scaled by the weight of the
+  // coefficients beyond the first along each axis (the transform is
+  // linear), then transformed in place; only the first row and column need
+  // another weight after that. One pass over the data besides FFTW's own.
+  const int w = in.width(), h = in.height();
+  assign_checked(out, w, h, in.depth(), in.spectrum());  // out may be in: same size, nothing moves
+  if (out.is_empty()) return;
+  const size_t W = static_cast<size_t>(w), H = static_cast<size_t>(h);
+  const size_t planes = static_cast<size_t>(out.depth()) * static_cast<size_t>(out.spectrum());
+  const std::vector<double> gx = axis_weights(w, false), gy = axis_weights(h, false);
+  const double rest_x = 1.0 / std::sqrt(2.0 * w), rest_y = 1.0 / std::sqrt(2.0 * h), scale = rest_x * rest_y;
+  const double* from = in.data();
+  double* to = out.data();
+  for (size_t k = 0, n = out.size(); k < n; ++k) to[k] = from[k] * scale;
+  transform_planes(out.data(), out.data(), w, h, planes, FFTW_REDFT10);
+  const double first_x = gx[0] / rest_x, first_y = gy[0] / rest_y;
+  for (size_t k = 0; k < planes; ++k) {
+    double* plane = out.data() + k * W * H;
+    for (size_t x = 0; x < W; ++x) plane[x] *= first_y;
+    for (size_t y = 0; y < H; ++y) plane[y * W] *= first_x;
+  }
+}
+
+// Keeps the first trunc(fraction N) coefficients along each axis of length N
+// (a fraction outside 0..1, or NaN, counts as 1) and inverts.
+ZEL_API void IDCTFun(const CImg<double>& coefficients, CImg<double>& out, double fraction) {
+  if (!(fraction >= 0.0 && fraction <= 1.0)) fraction = 1.0;
+  const fourier::Held in(coefficients, {&out});
+  const CImg<double>& c = in.get();
+  const int w = c.width(), h = c.height();
+  assign_checked(out, w, h, c.depth(), c.spectrum());
+  if (out.is_empty()) return;
+  const size_t kx = static_cast<size_t>(fraction * w), ky = static_cast<size_t>(fraction * h);
+  const size_t W = static_cast<size_t>(w), H = static_cast<size_t>(h);
+  const size_t planes = static_cast<size_t>(out.depth()) * static_cast<size_t>(out.spectrum());
+  const std::vector<double> gx = axis_weights(w, true), gy = axis_weights(h, true);
+  for (size_t k = 0; k < planes; ++k)
+    for (size_t y = 0; y < H; ++y) {
+      const double* from = c.data() + (k * H + y) * W;
+      double* row = out.data() + (k * H + y) * W;
+      const double wy = gy[y];
+      for (size_t x = 0; x < W; ++x) row[x] = x < kx && y < ky ? from[x] * wy * gx[x] : 0.0;
+    }
+  if (kx > 0 && ky > 0) transform_planes(out.data(), out.data(), w, h, planes, FFTW_REDFT01);
+}
+
+// The view: log(1 + |c|), rescaled per channel from its smallest to its
+// largest value onto 0..255 (a channel of one value shows as 0).
+ZEL_API void ViewDCTFun(const CImg<double>& coefficients, CImg<double>& out) {
+  const fourier::Held in(coefficients, {&out});
+  const CImg<double>& c = in.get();
+  assign_checked(out, c.width(), c.height(), c.depth(), c.spectrum());
+  const double* from = c.data();
+  double* to = out.data();
+  for (size_t k = 0, n = out.size(); k < n; ++k) to[k] = std::log1p(std::fabs(from[k]));
+  fourier::rescale_channels(out, true);
+}
