@@ -169,10 +169,7 @@ TEST_F(VolumeCommands, Cluster3DTruncatesItsCountAndRefusesFewerThanOneCluster) 
   std::filesystem::remove(path(kResult0));
   number_file("k", 0.5);  // truncated to 0
   const RunResult bad = run({"Cluster3D", "vol", "k"});
-  EXPECT_EQ(bad.status, 1);
-  EXPECT_EQ(bad.out, "");
-  EXPECT_EQ(std::count(bad.err.begin(), bad.err.end(), '\n'), 1) << bad.err;
-  EXPECT_FALSE(exists(kResult0));
+  expect_error_path(bad);
 }
 
 }  // namespace

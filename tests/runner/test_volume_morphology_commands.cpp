@@ -81,10 +81,7 @@ TEST_F(VolumeMorphologyCommands, ReconstructionWritesTwoSlotsOrRefusesUnequalSiz
   std::filesystem::remove(path(kResult0));
   image_file("short", CImg<double>(6, 5, 3, 2, 1.0));
   const RunResult bad = run({"ReconByDil3D", "vol", "short", "conn"});
-  EXPECT_EQ(bad.status, 1);
-  EXPECT_EQ(bad.out, "");
-  EXPECT_EQ(std::count(bad.err.begin(), bad.err.end(), '\n'), 1) << bad.err;
-  EXPECT_FALSE(exists(kResult0));
+  expect_error_path(bad);
 }
 
 }  // namespace
