@@ -455,3 +455,59 @@ ZEL_API void CircHoughFun(const CImg<double>& in, CImg<double>& out, int rmin, i
 // of channel 0 of the accumulator; a negative radius draws nothing; the
 // middle int is not read.
 ZEL_API void InvCircHoughFun(const CImg<double>& accumulator, CImg<double>& out, int r0, int unused, int step);
+
+// ---- Volumes: 3-D morphology, projections, labelling and the median -------
+// Grey dilation / erosion of a volume: the largest / smallest value of the
+// voxel's 3x3x3 block when conn is 26, of the voxel and its 6 face
+// neighbours for any other conn; voxels beyond the volume take no part (a
+// NaN loses to a number). Same range as the input.
+ZEL_API void Dilation3DFun(const CImg<double>& in, CImg<double>& out, int conn);
+ZEL_API void Erosion3DFun(const CImg<double>& in, CImg<double>& out, int conn);
+// Closing: Dilation3DFun, then Erosion3DFun of that, both with conn.
+ZEL_API void Close3DFun(const CImg<double>& in, CImg<double>& out, int conn);
+// The opening of every slice on its own with OpenFun: the whole 3x3 square
+// when conn is 8, the cross of the 4 edge neighbours otherwise.
+ZEL_API void Open3DFun(const CImg<double>& in, CImg<double>& out, int conn);
+// Morphological (Beucher) gradient: Dilation3DFun minus Erosion3DFun, both
+// with conn; never negative.
+ZEL_API void BeucherGrad3DFun(const CImg<double>& in, CImg<double>& out, int conn);
+// Average / maximum intensity projection along the slice axis: one slice,
+// stretched linearly from the projection's own smallest..largest value to
+// 0..255 (not rounded); a constant projection is 0.
+ZEL_API void AIPFun(const CImg<double>& in, CImg<double>& out);
+ZEL_API void MIPFun(const CImg<double>& in, CImg<double>& out);
+// Linear stretch from the volume's smallest..largest value (all channels) to
+// 0..range, rounded half up; a constant volume gives 0 everywhere.
+ZEL_API void Enhancer3DFun(const CImg<double>& in, CImg<double>& out, int range);
+// A copy of in with every value above top set to 255.
+ZEL_API void Window3DFun(const CImg<double>& in, CImg<double>& out, int top);
+// Grey reconstruction by dilation (conn 26: the 3x3x3 block, otherwise the 6
+// face neighbours; nothing beyond the volume) of the marker, first capped by
+// the mask, computed to completion (Vincent's hybrid raster scans and FIFO
+// queue, linear in practice); residue = mask - reconstruction. Throws
+// std::invalid_argument when mask and marker differ in size.
+ZEL_API void ReconByDil3DFun(const CImg<double>& mask, const CImg<double>& marker, CImg<double>& out,
+                             CImg<double>& residue, int conn);
+// Labels 1..N of the 26-connected components of the voxels whose every
+// channel is at least 1, numbered in raster order (slice, row, column) of
+// each component's first voxel and written into every channel; 0 elsewhere.
+// Runs along x joined by union-find: linear in the voxels.
+ZEL_API void Labeller3DFun(const CImg<double>& in, CImg<double>& out);
+// The components of Labeller3DFun, each given its rank by voxel count (1 =
+// largest; equal counts: the lower label first); 0 elsewhere.
+ZEL_API void LabelByVolFun(const CImg<double>& in, CImg<double>& out);
+// 255 over the largest / smallest component of Labeller3DFun (equal counts:
+// the lower label), 0 elsewhere; all 0 when there is none.
+ZEL_API void BigBlob3DFun(const CImg<double>& in, CImg<double>& out);
+ZEL_API void SmallBlob3DFun(const CImg<double>& in, CImg<double>& out);
+// Median of each voxel's 3x3x3 block, voxels beyond the volume counting as 0:
+// each 9-voxel column of the block sorted once per row, and the 14th value of
+// the three columns found by merging them (no sort per voxel).
+ZEL_API void Median3DFun(const CImg<double>& in, CImg<double>& out);
+
+// ---- Volume measures ----
+// k-means of all the finite values of in into k clusters (each distinct value
+// its own when there are at most k), from centres spread evenly over the range;
+// each voxel becomes its nearest centre truncated toward zero (the lower
+// centre on a tie), non-finite values are kept. Throws for k < 1.
+ZEL_API void Cluster3DFun(const CImg<double>& in, CImg<double>& out, int k);

@@ -12,7 +12,8 @@ const std::vector<Command>& command_table() {
     std::vector<Command> all;
     for (auto family : {basics_rows, measure_rows, arithmetic_rows, filter_rows, enhance_rows, morphology_rows,
                         blob_rows, hough_rows, volume_file_rows, volume_statistics_rows, volume_filter_rows,
-                        colour_rows, frequency_rows}) {
+                        colour_rows, volume_morphology_rows, volume_measure_rows,
+                        frequency_rows}) {
       std::vector<Command> rows = family();
       all.insert(all.end(), rows.begin(), rows.end());
     }

@@ -19,6 +19,8 @@ std::vector<Command> volume_file_rows();        // rows_volume_files.cpp
 std::vector<Command> volume_statistics_rows();  // rows_volume_statistics.cpp
 std::vector<Command> volume_filter_rows();      // rows_volume_filters.cpp
 std::vector<Command> colour_rows();             // rows_colour.cpp
+std::vector<Command> volume_morphology_rows();  // rows_volume_morphology.cpp
+std::vector<Command> volume_measure_rows();     // rows_volume_measures.cpp
 std::vector<Command> frequency_rows();   // rows_frequency.cpp
 
 }  // namespace zel

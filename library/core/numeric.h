@@ -25,6 +25,10 @@ struct PickMax {
 struct PickMin {
   double operator()(double a, double b) const { return a < b ? a : b; }
 };
+// The larger / smaller of two values where a NaN loses to a number (the
+// volume extremes: a NaN voxel never hides its neighbours).
+constexpr auto kLarger = [](double a, double b) { return a > b || b != b ? a : b; };
+constexpr auto kSmaller = [](double a, double b) { return a < b || b != b ? a : b; };
 
 // Clamps a grey level to 0..255.
 inline double flow(double v) { return v < 0.0 ? 0.0 : (v > 255.0 ? 255.0 : v); }

@@ -9,6 +9,7 @@
 #include <limits>
 #include <vector>
 
+#include "../core/fifo.h"
 #include "../core/helpers.h"
 #include "../dll.h"
 
@@ -27,34 +28,6 @@ inline bool raise(double& j, double cand, double m) {
   j = cand < m ? cand : m;
   return true;
 }
-
-// A first-in first-out queue in a ring that doubles when full.
-template <class Index>
-class Fifo {
- public:
-  bool empty() const { return count_ == 0; }
-  void push(Index v) {
-    if (count_ == ring_.size()) grow();
-    ring_[(head_ + count_) & (ring_.size() - 1)] = v;
-    ++count_;
-  }
-  Index pop() {
-    const Index v = ring_[head_];
-    head_ = (head_ + 1) & (ring_.size() - 1);
-    --count_;
-    return v;
-  }
-
- private:
-  void grow() {
-    std::vector<Index> bigger(std::max<size_t>(1024, 2 * ring_.size()));
-    for (size_t i = 0; i < count_; ++i) bigger[i] = ring_[(head_ + i) & (ring_.size() - 1)];
-    ring_.swap(bigger);
-    head_ = 0;
-  }
-  std::vector<Index> ring_;
-  size_t head_ = 0, count_ = 0;
-};
 
 // Pixel positions queued for propagation.
 struct XY {
@@ -77,7 +50,7 @@ class Plane {
     }
   }
 
-  void run(Fifo<XY>& queue) {
+  void run(zel::Fifo<XY>& queue) {
     // Pixels outside count as 0 in every dilation: a frame of constant 0
     // raises the edge pixels once, up to min(0, mask), and no further.
     for (size_t y = 0; y < h_; ++y)
@@ -106,7 +79,7 @@ class Plane {
   // largest of itself and its neighbours already visited, capped by the mask.
   // The backward scan also queues every pixel that could still raise one of
   // its visited neighbours.
-  void scan(bool forward, Fifo<XY>& queue) {
+  void scan(bool forward, zel::Fifo<XY>& queue) {
     std::vector<double> near(w_);  // per column: largest neighbour in the previous row of the scan
     for (size_t i = 0; i < h_; ++i) {
       const size_t y = forward ? i : h_ - 1 - i;
@@ -199,7 +172,7 @@ ZEL_API void ReconByDilationFun(const CImg<double>& mask, const CImg<double>& ma
     CImg<double> padded;
     const CImg<double>& I = mask_like(mask, out, padded);
     const size_t w = static_cast<size_t>(out.width()), h = static_cast<size_t>(out.height());
-    Fifo<XY> queue;
+    zel::Fifo<XY> queue;
     for (int c = 0; c < out.spectrum(); ++c)
       for (int z = 0; z < out.depth(); ++z) {
         if (conn == 8) Plane<true>(zel::plane_at(out, z, c), zel::plane_at(I, z, c), w, h).run(queue);

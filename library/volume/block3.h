@@ -74,27 +74,29 @@ void filter_rows(const CImg<double>& in, CImg<double>& out, Border plane, Border
 // The 3x3 reduction of rows y0 .. y1 - 1 of one w x h plane into q (row y
 // at q + (y - y0) w): vertically into a row, then along x, with combine(a,
 // b) associative and commutative (a sum, a maximum, a minimum). Padded
-// (ZeroPadded): every column, 0 beyond the plane; otherwise (rows off the
-// first and last): x = 1 .. w - 2 only.
+// (ZeroPadded, or RepeatEdge when repeat): every column, 0 or the edge pixel
+// beyond the plane; otherwise (rows off the first and last): x = 1 .. w - 2
+// only.
 template <class Combine>
 void reduce_plane(const double* __restrict src, double* __restrict q, size_t w, size_t h, size_t y0, size_t y1,
-                  bool padded, Combine combine, double* __restrict col) {
+                  bool padded, bool repeat, Combine combine, double* __restrict col) {
   constexpr double outside = 0.0;
-  col[0] = col[w + 1] = outside;
   double* v = col + 1;
   for (size_t y = y0; y < y1; ++y) {
     const double* mid = src + y * w;
     if (y == 0 || y + 1 == h) {  // Padded only: a row beyond the plane
       const double* other = src + (y == 0 ? (h > 1 ? w : 0) : (y - 1) * w);
-      for (size_t x = 0; x < w; ++x) v[x] = combine(mid[x], outside);
+      for (size_t x = 0; x < w; ++x) v[x] = combine(mid[x], repeat ? mid[x] : outside);
       if (h > 1)
         for (size_t x = 0; x < w; ++x) v[x] = combine(v[x], other[x]);
       else
-        for (size_t x = 0; x < w; ++x) v[x] = combine(v[x], outside);
+        for (size_t x = 0; x < w; ++x) v[x] = combine(v[x], repeat ? mid[x] : outside);
     } else {
       const double *up = mid - w, *dn = mid + w;
       for (size_t x = 0; x < w; ++x) v[x] = combine(combine(up[x], mid[x]), dn[x]);
     }
+    col[0] = repeat ? v[0] : outside;
+    col[w + 1] = repeat ? v[w - 1] : outside;
     double* o = q + (y - y0) * w;
     const size_t x0 = padded ? 0 : 1, x1 = padded ? w : w - 1;
     for (size_t x = x0; x < x1; ++x) o[x] = combine(combine(col[x], col[x + 1]), col[x + 2]);
@@ -104,7 +106,7 @@ void reduce_plane(const double* __restrict src, double* __restrict q, size_t w, 
 // For every channel c, slice z and row y that the rule `plane` reduces,
 // emit(c, z, y, red) receives red[x], the reduction of the block around
 // (x, y, z), for x = 1 .. w - 2 (CopyInput or LeaveZero: the frame is left
-// to the caller) or 0 .. w - 1 (ZeroPadded). Beyond the first and last
+// to the caller) or 0 .. w - 1 (ZeroPadded, RepeatEdge). Beyond the first and last
 // slice the rule `slices` holds (RepeatEdge or ZeroPadded). Separable:
 // each slice is reduced over 3x3 windows once, into a ring of three reduced
 // slices, and each output row combines the rows of three of them: six
@@ -113,14 +115,15 @@ void reduce_plane(const double* __restrict src, double* __restrict q, size_t w, 
 // memory about once.
 template <class Combine, class Emit>
 void reduce(const CImg<double>& in, Border plane, Border slices, Combine combine, Emit emit) {
-  require_border(plane, {Border::LeaveZero, Border::CopyInput, Border::ZeroPadded},
+  require_border(plane, {Border::LeaveZero, Border::CopyInput, Border::ZeroPadded, Border::RepeatEdge},
                  "the 3x3x3 reduction (within a slice)");
   require_border(slices, {Border::RepeatEdge, Border::ZeroPadded}, "the 3x3x3 reduction (across slices)");
   if (in.is_empty()) return;
   const size_t w = static_cast<size_t>(in.width()), h = static_cast<size_t>(in.height());
   const int d = in.depth();
   constexpr double outside = 0.0;
-  const bool padded = plane == Border::ZeroPadded, padded_slices = slices == Border::ZeroPadded;
+  const bool repeat = plane == Border::RepeatEdge;
+  const bool padded = plane == Border::ZeroPadded || repeat, padded_slices = slices == Border::ZeroPadded;
   if (!padded && (w < 3 || h < 3)) return;
   const size_t first = padded ? 0 : 1, last = padded ? h : h - 1;
   const size_t x0 = padded ? 0 : 1, x1 = padded ? w : w - 1;
@@ -134,7 +137,7 @@ void reduce(const CImg<double>& in, Border plane, Border slices, Combine combine
       int ready = 0;  // slices of this strip reduced so far
       for (int z = 0; z < d; ++z) {
         for (; ready <= std::min(z + 1, d - 1); ++ready)
-          reduce_plane(plane_at(in, ready, c), slot(ready), w, h, y0, y1, padded, combine, col.data());
+          reduce_plane(plane_at(in, ready, c), slot(ready), w, h, y0, y1, padded, repeat, combine, col.data());
         const bool below = z > 0, above = z + 1 < d;
         const double* lo = slot(below ? z - 1 : z);
         const double* mid = slot(z);

@@ -16,11 +16,8 @@
 namespace zel {
 namespace {
 
-// Sum, and the larger / smaller of two values where a NaN loses to a number
-// (a NaN is passed over, as by a running extreme).
+// Sum (the extremes kLarger / kSmaller pass a NaN over, as a running extreme does).
 constexpr auto kSum = [](double a, double b) { return a + b; };
-constexpr auto kLarger = [](double a, double b) { return a > b || b != b ? a : b; };
-constexpr auto kSmaller = [](double a, double b) { return a < b || b != b ? a : b; };
 
 // The border rules most of these filters share: within a slice the frame
 // keeps the input; across slices the first and last repeat.

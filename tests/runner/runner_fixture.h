@@ -91,6 +91,13 @@ class RunnerTest : public ::testing::Test {
     return v;
   }
   bool exists(const std::string& name) const { return fs::exists(path(name)); }
+  // The error path: exit status 1, nothing printed, one line on stderr, no slot-0 result.
+  void expect_error_path(const RunResult& r) const {
+    EXPECT_EQ(r.status, 1);
+    EXPECT_EQ(r.out, "");
+    EXPECT_EQ(std::count(r.err.begin(), r.err.end(), '\n'), 1) << r.err;
+    EXPECT_FALSE(exists(zel::result_name(0)));
+  }
   // Names of the files in the working folder, sorted.
   std::vector<std::string> files() const {
     std::vector<std::string> names;

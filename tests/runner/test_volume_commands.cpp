@@ -156,5 +156,21 @@ TEST_F(VolumeCommands, FiltersWriteTheirOperationsResult) {
   EXPECT_EQ(run({"Sobel3D", "vol", "vol"}).out, "ERROR: incorrect number of inputs\n");
 }
 
+TEST_F(VolumeCommands, Cluster3DTruncatesItsCountAndRefusesFewerThanOneCluster) {
+  number_file("k", 3.9);  // truncated to 3 clusters
+  const RunResult r = run({"Cluster3D", "vol", "k"});
+  ASSERT_EQ(r.status, 0) << r.err;
+  EXPECT_EQ(r.out, kResult0);
+  CImg<double> want;
+  Cluster3DFun(volume_, want, 3);
+  const CImg<double> got = result_image();
+  ASSERT_TRUE(got.is_sameXYZC(volume_));
+  EXPECT_TRUE(got == want);
+  std::filesystem::remove(path(kResult0));
+  number_file("k", 0.5);  // truncated to 0
+  const RunResult bad = run({"Cluster3D", "vol", "k"});
+  expect_error_path(bad);
+}
+
 }  // namespace
 }  // namespace zel_test

@@ -1,0 +1,168 @@
+// The 26-connected components of a volume and what is built on them: labels
+// in raster order, ranks by voxel count, the largest and the smallest blob.
+// A voxel is object where every channel is at least 1. Runs of object
+// voxels along x are joined by union-find with the runs of the four rows
+// before them in raster order that touch them (the row above in the slice,
+// and the three around it in the slice before): linear in the voxels.
+#include <algorithm>
+#include <cstdint>
+#include <numeric>
+#include <vector>
+
+#include "../core/helpers.h"
+#include "../dll.h"
+
+namespace zel {
+namespace {
+
+constexpr double kObject = 1.0;  // a voxel is object from this value on, in every channel
+
+struct Run {
+  int32_t x0, x1;  // inclusive
+};
+
+// Runs of every row in raster order (row r = z h + y owns runs first[r] ..
+// first[r + 1] - 1) and the component label 1..count of each.
+struct Components {
+  std::vector<Run> runs;
+  std::vector<size_t> first;
+  std::vector<uint32_t> label;
+  uint32_t count = 0;
+};
+
+uint32_t find(std::vector<uint32_t>& parent, uint32_t i) {
+  while (parent[i] != i) i = parent[i] = parent[parent[i]];
+  return i;
+}
+
+void join(std::vector<uint32_t>& parent, uint32_t a, uint32_t b) {
+  a = find(parent, a), b = find(parent, b);
+  if (a != b) parent[std::max(a, b)] = std::min(a, b);  // the earlier run stays the root
+}
+
+Components components(const CImg<double>& in) {
+  Components cs;
+  const int w = in.width(), h = in.height(), d = in.depth();
+  const size_t rows = static_cast<size_t>(h) * static_cast<size_t>(d);
+  cs.first.assign(rows + 1, 0);
+  if (in.is_empty()) return cs;
+  std::vector<uint32_t> parent;
+  std::vector<uint8_t> object(static_cast<size_t>(w));
+  for (int z = 0; z < d; ++z)
+    for (int y = 0; y < h; ++y) {
+      const size_t r = static_cast<size_t>(z) * h + y;
+      cs.first[r] = cs.runs.size();
+      std::fill(object.begin(), object.end(), 1);
+      for (int c = 0; c < in.spectrum(); ++c) {
+        const double* s = plane_at(in, z, c) + static_cast<size_t>(y) * w;
+        for (int x = 0; x < w; ++x) object[x] = object[x] && s[x] >= kObject;
+      }
+      for (int x = 0; x < w;) {
+        if (!object[x]) {
+          ++x;
+          continue;
+        }
+        const int x0 = x;
+        while (x < w && object[x]) ++x;
+        cs.runs.push_back({x0, x - 1});
+        parent.push_back(static_cast<uint32_t>(parent.size()));
+      }
+      cs.first[r + 1] = cs.runs.size();
+      // The rows before this one that a 26-connected neighbour can lie in.
+      const long before[4][2] = {{z, y - 1L}, {z - 1L, y - 1L}, {z - 1L, y}, {z - 1L, y + 1L}};
+      for (const auto& b : before) {
+        if (b[0] < 0 || b[1] < 0 || b[1] >= h) continue;
+        const size_t p = static_cast<size_t>(b[0]) * h + static_cast<size_t>(b[1]);
+        size_t i = cs.first[r], j = cs.first[p];
+        const size_t i1 = cs.first[r + 1], j1 = cs.first[p + 1];
+        while (i < i1 && j < j1) {  // runs touch when they overlap or meet at a corner
+          const Run &a = cs.runs[i], &q = cs.runs[j];
+          if (q.x1 + 1 < a.x0) ++j;
+          else if (a.x1 + 1 < q.x0) ++i;
+          else {
+            join(parent, static_cast<uint32_t>(i), static_cast<uint32_t>(j));
+            if (a.x1 < q.x1) ++i;
+            else ++j;
+          }
+        }
+      }
+    }
+  // Labels in the raster order of each component's first voxel.
+  cs.label.assign(cs.runs.size(), 0);
+  for (uint32_t i = 0; i < cs.runs.size(); ++i) {
+    const uint32_t root = find(parent, i);
+    cs.label[i] = root == i ? ++cs.count : cs.label[root];
+  }
+  return cs;
+}
+
+// Voxels per component (index 0 unused).
+std::vector<uint64_t> volumes(const Components& cs) {
+  std::vector<uint64_t> n(cs.count + 1, 0);
+  for (size_t i = 0; i < cs.runs.size(); ++i) n[cs.label[i]] += cs.runs[i].x1 - cs.runs[i].x0 + 1;
+  return n;
+}
+
+// Sizes out like in and writes value[label] over each run, in every
+// channel, 0 elsewhere.
+void paint(const CImg<double>& in, const Components& cs, const std::vector<double>& value, CImg<double>& out) {
+  CImg<double> fresh;
+  assign_checked(fresh, in.width(), in.height(), in.depth(), in.spectrum());
+  const size_t w = static_cast<size_t>(in.width());
+  std::vector<double> line(w, 0.0);
+  for (int z = 0; z < in.depth(); ++z)
+    for (int y = 0; y < in.height(); ++y) {
+      const size_t r = static_cast<size_t>(z) * in.height() + y;
+      for (size_t i = cs.first[r]; i < cs.first[r + 1]; ++i)
+        std::fill(line.begin() + cs.runs[i].x0, line.begin() + cs.runs[i].x1 + 1, value[cs.label[i]]);
+      for (int c = 0; c < in.spectrum(); ++c) std::copy(line.begin(), line.end(), plane_at(fresh, z, c) + y * w);
+      for (size_t i = cs.first[r]; i < cs.first[r + 1]; ++i)
+        std::fill(line.begin() + cs.runs[i].x0, line.begin() + cs.runs[i].x1 + 1, 0.0);
+    }
+  out.swap(fresh);
+}
+
+// 255 over the one blob that `better` prefers by voxel count (ties: the
+// lower label), 0 elsewhere.
+template <class Better>
+void one_blob(const CImg<double>& in, CImg<double>& out, Better better) {
+  const Components cs = components(in);
+  const std::vector<uint64_t> n = volumes(cs);
+  std::vector<double> value(cs.count + 1, 0.0);
+  uint32_t pick = 0;
+  for (uint32_t l = 1; l <= cs.count; ++l)
+    if (pick == 0 || better(n[l], n[pick])) pick = l;
+  if (pick) value[pick] = 255.0;
+  paint(in, cs, value, out);
+}
+
+}  // namespace
+}  // namespace zel
+
+using namespace zel;
+
+ZEL_API void Labeller3DFun(const CImg<double>& in, CImg<double>& out) {
+  const Components cs = components(in);
+  std::vector<double> value(cs.count + 1);
+  std::iota(value.begin(), value.end(), 0.0);
+  paint(in, cs, value, out);
+}
+
+ZEL_API void LabelByVolFun(const CImg<double>& in, CImg<double>& out) {
+  const Components cs = components(in);
+  const std::vector<uint64_t> n = volumes(cs);
+  std::vector<uint32_t> order(cs.count);
+  std::iota(order.begin(), order.end(), 1u);
+  std::stable_sort(order.begin(), order.end(), [&](uint32_t a, uint32_t b) { return n[a] > n[b]; });
+  std::vector<double> value(cs.count + 1, 0.0);
+  for (uint32_t k = 0; k < cs.count; ++k) value[order[k]] = k + 1.0;
+  paint(in, cs, value, out);
+}
+
+ZEL_API void BigBlob3DFun(const CImg<double>& in, CImg<double>& out) {
+  one_blob(in, out, [](uint64_t a, uint64_t b) { return a > b; });
+}
+
+ZEL_API void SmallBlob3DFun(const CImg<double>& in, CImg<double>& out) {
+  one_blob(in, out, [](uint64_t a, uint64_t b) { return a < b; });
+}
