@@ -511,3 +511,32 @@ ZEL_API void Median3DFun(const CImg<double>& in, CImg<double>& out);
 // each voxel becomes its nearest centre truncated toward zero (the lower
 // centre on a tie), non-finite values are kept. Throws for k < 1.
 ZEL_API void Cluster3DFun(const CImg<double>& in, CImg<double>& out, int k);
+// Voxel counts V1, V2 of the regions tracked from seed1 in first and seed2 in
+// second (each volume 3x3x3-median filtered and clustered into 3 grey classes;
+// from the seed's class region in the middle slice, slice by slice up and
+// down); returns (V2 - V1) / V2. Throws for a seed outside its volume or V2 = 0.
+ZEL_API double EjectionFractionFun(const CImg<double>& first, const CImg<double>& second, CoOrdinate seed1,
+                                   CoOrdinate seed2);
+// Opens the 3-D viewer (256 x 256, empty title) on the non-zero voxels of
+// channel 0 as points and returns when the window is closed (or Esc or Q is
+// pressed). Without a display: one notice on stderr, returns at once.
+ZEL_API void Render3DFun(const CImg<double>& in);
+
+// ---- Feature detection and segmentation on planes ----
+// Circles of each plane found by a gradient-direction Hough transform: every
+// edge pixel votes for centres along its gradient; a centre with enough votes
+// keeps the radius whose ring its edge pixels cover best. circles: the rings
+// at 255; votes: the centre votes, then the larger of them and circles.
+ZEL_API void CircDetectorFun(const CImg<double>& in, CImg<double>& circles, CImg<double>& votes);
+// The non-zero pixels of each plane cleaned into simple 8-connected chains
+// (staircase corners, junctions of 3 or more neighbours, then isolated points
+// removed), each chain replaced by the polyline of recursive splitting
+// (tolerance 2 pixels) drawn at 255; 0 elsewhere.
+ZEL_API void LineFittingFun(const CImg<double>& in, CImg<double>& out);
+// Region grown from (x, y) (4-connected, within 20 grey levels of the seed),
+// then 50 steps of a narrow-band level set (balloon force stopped by the
+// image's edges, curvature smoothing). out1: in with the final zero level at
+// 255; out2: the grown region at 255; out3: the function (negative inside,
+// clamped to +-3). Every plane on its own. Throws for a seed outside the image.
+ZEL_API void LevelSetFun(const CImg<double>& in, CImg<double>& out1, CImg<double>& out2, CImg<double>& out3, int x,
+                         int y);

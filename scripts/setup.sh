@@ -1,6 +1,7 @@
 #!/usr/bin/env bash
 # Installs what the build, the demo and the tests need on Debian 12, using
-# apt-get as root. Does nothing when everything is present.
+# apt-get as root (xvfb, xdotool and x11-utils run the 3-D view's test in a
+# virtual X server). Does nothing when everything is present.
 #   scripts/setup.sh          build, demo and test packages
 #   scripts/setup.sh --bench  also Google Benchmark, OpenCV, hyperfine and
 #                             python3-scipy (the volume filters' yardstick)
@@ -8,7 +9,7 @@
 set -euo pipefail
 
 packages=(g++ cmake make cimg-dev libpng-dev libjpeg-dev libtiff-dev libx11-dev
-          medcon libfftw3-dev libgtest-dev python3)
+          medcon libfftw3-dev libgtest-dev python3 xvfb xdotool x11-utils)
 if [[ "${1:-}" == "--bench" ]]; then
   packages+=(libbenchmark-dev libopencv-dev hyperfine python3-scipy)
 fi
