@@ -162,6 +162,32 @@ TEST(Canny, SuppressionDirectionsAndHysteresis) {
   }
 }
 
+// Suppression runs four pixels at a time with the last pixels of a row one
+// by one, so which path serves a pixel depends on the width. Diagonal steps
+// of both orientations at widths 5 to 12 must keep the same pixels in the
+// columns every width shares, each with the code of its diagonal: 4 when
+// the gradient points down and right (x + y grows), 2 when up and right.
+TEST(Canny, BothSuppressionPathsAgreeOnDiagonalsAtEveryWidth) {
+  for (const int orientation : {4, 2}) {
+    std::vector<std::string> shared;
+    for (int w = 5; w <= 12; ++w) {
+      CImg<double> in(w, 10, 1, 1, 0.0), edges, dirs;
+      cimg_forXY(in, x, y) in(x, y) = (orientation == 4 ? x + y >= 7 : x - y >= -4) ? 100 : 0;
+      CannyFun(in, edges, dirs, 0.0, 10, 20);
+      std::vector<std::string> rows = marks(dirs);
+      int kept = 0;
+      cimg_forXY(dirs, x, y) if (dirs(x, y) != 0) {
+        ++kept;
+        EXPECT_EQ(dirs(x, y), orientation) << "width " << w << " at " << x << "," << y;
+      }
+      EXPECT_GT(kept, 3) << "width " << w;
+      for (std::string& r : rows) r = r.substr(0, 3);  // columns whose neighbours are inside at width 5
+      if (shared.empty()) shared = rows;
+      EXPECT_EQ(rows, shared) << "width " << w;
+    }
+  }
+}
+
 TEST(Canny, SmoothingSpreadsTheStep) {
   CImg<double> step(8, 6, 1, 2, 0.0);
   cimg_forXY(step, x, y) step(x, y, 0, 0) = x >= 4 ? 100 : 0;  // channel 1 stays flat
