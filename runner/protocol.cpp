@@ -1,7 +1,14 @@
 #include "protocol.h"
 
+#include <dirent.h>
+#include <signal.h>
+#include <unistd.h>
+
+#include <cctype>
+#include <cerrno>
 #include <cmath>
 #include <cstdio>
+#include <cstdlib>
 #include <cstring>
 #include <memory>
 #include <new>
@@ -32,6 +39,12 @@ Args::Args(const char* signature, char** argv) {
       default: throw std::logic_error(std::string("bad input kind in command row: ") + signature);
     }
   }
+}
+
+double Args::number(int k) const {
+  const Number& n = numbers_.at(k - 1);
+  if (std::isnan(n.value)) throw ValueFileError(n.file, "number is not a number");
+  return n.value;
 }
 
 int Args::integer(int k) const {
@@ -87,6 +100,26 @@ const Command* find_command(const char* name) {
 
 namespace {
 
+// Removes the temporary result files ("temp_out_kq_matfileN.kqmat.tmp<pid>_<n>")
+// that runs killed while writing left in the working folder: those of
+// processes that no longer exist.
+void remove_leftovers() {
+  DIR* dir = ::opendir(".");
+  if (!dir) return;
+  const std::string prefix = "temp_out_kq_matfile0.kqmat.tmp";
+  while (const dirent* e = ::readdir(dir)) {
+    const std::string name = e->d_name;
+    if (name.size() <= prefix.size() || name.compare(0, 19, prefix, 0, 19) != 0 || !std::isdigit(name[19]) ||
+        name.compare(20, prefix.size() - 20, prefix, 20, prefix.size() - 20) != 0)
+      continue;
+    char* end = nullptr;
+    const long pid = std::strtol(name.c_str() + prefix.size(), &end, 10);
+    if (end == name.c_str() + prefix.size() || *end != '_' || pid <= 0) continue;
+    if (::kill(static_cast<pid_t>(pid), 0) != 0 && errno == ESRCH) ::unlink(name.c_str());
+  }
+  ::closedir(dir);
+}
+
 int fail(const char* command, const std::string& problem) {
   std::string line = problem;
   for (char& ch : line)
@@ -111,6 +144,11 @@ int run_toolbox(int argc, char** argv) {
     std::fputs("ERROR: incorrect number of inputs\n", stdout);
     return 0;
   }
+  remove_leftovers();
+  // An operation's refusal names the input files, as the readers' errors do.
+  std::string inputs = " (inputs:";
+  for (int i = 2; i < argc; ++i) inputs += std::string(" ") + argv[i];
+  inputs += ")";
   try {
     Results results;
     {
@@ -118,12 +156,17 @@ int run_toolbox(int argc, char** argv) {
       command->call(args, results);
     }  // the inputs are released before the results are written
     results.publish();
-  } catch (const std::bad_alloc&) {
-    return fail(name, "out of memory");
-  } catch (const std::exception& e) {
+  } catch (const ValueFileError& e) {
     return fail(name, e.what());
+  } catch (const std::bad_alloc&) {
+    return fail(name, "out of memory" + inputs);
+  } catch (const std::exception& e) {
+    return fail(name, e.what() + inputs);
   }
-  std::fflush(stdout);
+  // The names are the caller's only news of the results: a failure to print
+  // them is a failure of the run.
+  if (std::fflush(stdout) != 0 || std::ferror(stdout))
+    return fail(name, std::string("cannot print the result names: ") + std::strerror(errno));
   return 0;
 }
 

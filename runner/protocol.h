@@ -38,7 +38,7 @@ class Args {
   // Image k handed over for an operation that changes its input: the run
   // reads each input once, so the image is moved out rather than copied.
   CImg<double> take_image(int k) const { return std::move(images_.at(k - 1)); }
-  double number(int k) const { return numbers_.at(k - 1).value; }
+  double number(int k) const;  // refuses NaN (infinities pass)
   int integer(int k) const;  // truncated toward zero, saturated to the int range
   CoOrdinate coord(int k) const { return coords_.at(k - 1); }
   RGBTriplet colour() const { return colours_.at(0); }
@@ -72,8 +72,11 @@ class Results {
   void array(const ConvArray& a) { set(0, Kind::Array).arr = a; }
   void say_success() { success_ = true; }  // the command prints "success" instead of names
 
-  // Writes every result file whole (all or none are replaced), then prints
-  // the names separated by one blank, without a newline.
+  // Writes every result file under a temporary name first and renames them
+  // into place only when all are written, so a failed write replaces none;
+  // a run killed between two renames can leave a new slot 0 beside an old
+  // slot 1, but every file is whole. Then prints the names separated by one
+  // blank, without a newline.
   void publish() const;
 
  private:

@@ -3,7 +3,6 @@
 // writes its result image as slot 0; "SICluster" adds its cluster indices as
 // slot 1 and its cluster count as slot 2.
 #include "commands.h"
-#include "core/numeric.h"
 #include "dll.h"
 
 namespace zel {
@@ -51,12 +50,10 @@ std::vector<Command> colour_rows() {
        }},
       {"CircHough", "INNN",
        [](A a, R r) { CircHoughFun(a.image(1), r.image(0), a.integer(1), a.integer(2), a.integer(3)); }},
-      // The operation does not read its second number, so any value passes
-      // (NaN too), still truncated and saturated as every number.
+      // The operation does not read its second number, so its file is read
+      // but its value (NaN too) never reaches the call.
       {"InvCircHough", "INNN",
-       [](A a, R r) {
-         InvCircHoughFun(a.image(1), r.image(0), a.integer(1), saturate_to_int(a.number(2)), a.integer(3));
-       }},
+       [](A a, R r) { InvCircHoughFun(a.image(1), r.image(0), a.integer(1), 0, a.integer(3)); }},
       {"VellFun", "IN", [](A a, R r) { VellFun(a.image(1), r.image(0), a.integer(1)); }},
   };
 }

@@ -62,7 +62,33 @@ class InputFile {
            " values needed, " + std::to_string(present) + " present");
   }
 
+  // A stream (a pipe, a FIFO, a character device) has no length to check a
+  // header against: the `values` doubles after the header are read into
+  // memory first, the buffer growing only as data arrives, so a header that
+  // announces more than is sent costs no more than what was sent.
+  void buffer_stream(unsigned long long values, const char* what) {
+    if (size_ != kUnknown) return;
+    const unsigned long long want = values * sizeof(double);
+    unsigned long long have = 0;
+    while (have < want) {
+      const unsigned long long next = std::min<unsigned long long>(want, std::max<unsigned long long>(1 << 20, 2 * have));
+      stream_.resize(static_cast<size_t>(next));
+      const unsigned long long got = read_some(stream_.data() + have, next - have);
+      have += got;
+      if (have < next) break;  // end of the stream
+    }
+    stream_.resize(static_cast<size_t>(have));
+    size_ = 16 + have;
+    require_values(values, what);
+  }
+
   void read_exact(void* dst, size_t bytes, const char* what) {
+    if (!stream_.empty() || buffered_) {
+      if (bytes > stream_.size() - pos_) fail(std::string("file is shorter than ") + what);
+      std::memcpy(dst, stream_.data() + pos_, bytes);
+      pos_ += bytes;
+      return;
+    }
     char* p = static_cast<char*>(dst);
     while (bytes > 0) {
       const ssize_t got = ::read(fd_, p, std::min<size_t>(bytes, size_t(1) << 30));
@@ -79,13 +105,30 @@ class InputFile {
     read_exact(h, 16, "the 16-byte header");
   }
   void read_doubles(double* dst, size_t n, const char* what) { read_exact(dst, n * sizeof(double), what); }
-  bool size_known() const { return size_ != kUnknown; }
+  bool is_stream() const { return buffered_; }
 
  private:
+  // Reads up to n bytes, fewer only at the end of the file.
+  unsigned long long read_some(char* p, unsigned long long n) {
+    buffered_ = true;
+    unsigned long long done = 0;
+    while (done < n) {
+      const ssize_t got = ::read(fd_, p + done, std::min<unsigned long long>(n - done, 1ull << 30));
+      if (got < 0 && errno == EINTR) continue;
+      if (got < 0) fail("cannot read: " + errno_text());
+      if (got == 0) break;
+      done += static_cast<unsigned long long>(got);
+    }
+    return done;
+  }
+
   static constexpr unsigned long long kUnknown = ~0ull;
   std::string name_;
   int fd_ = -1;
   unsigned long long size_ = kUnknown;
+  std::vector<char> stream_;  // a stream's values, read ahead by buffer_stream
+  size_t pos_ = 0;
+  bool buffered_ = false;
 };
 
 // Product of the counts, or an error when one is negative or the product
@@ -234,8 +277,25 @@ ImageHeader read_image_header(InputFile& f) {
   int32_t h[4];
   f.read_header(h);
   const ImageHeader head{h[0], h[1], h[2], h[3], element_count(f, {h[0], h[1], h[2], h[3]})};
+  f.buffer_stream(head.count, "its header announces");
   f.require_values(head.count, "its header announces");
   return head;
+}
+
+// The values of an image file whose header has been read, as an image.
+CImg<double> read_image_body(InputFile& f, const ImageHeader& head) {
+  if (head.count == 0) return CImg<double>();
+  CImg<double> img;
+  try {
+    img.assign(head.sx, head.sy, head.sz, head.sv);
+  } catch (const std::exception&) {
+    f.fail("cannot allocate the " + std::to_string(head.count) + " values its header announces");
+  }
+  std::vector<double> buf(kChunk);
+  const size_t w = static_cast<size_t>(head.sx), hh = static_cast<size_t>(head.sy);
+  for (int32_t z = 0; z < head.sz; ++z)
+    for (int32_t v = 0; v < head.sv; ++v) read_plane(f, img.data(0, 0, z, v), w, hh, buf);
+  return img;
 }
 
 }  // namespace
@@ -244,8 +304,8 @@ ImageSizes::ImageSizes(const char* path) {
   InputFile f(path);
   const ImageHeader head = read_image_header(f);
   if (head.count == 0) return;
-  if (!f.size_known()) {  // a pipe: its length shows only by reading it
-    img_ = GetImage(path);
+  if (f.is_stream()) {  // a stream's values are in memory already: keep them
+    img_ = read_image_body(f, head);
     return;
   }
   bytes_ = head.count * sizeof(double);
@@ -265,21 +325,7 @@ ImageSizes::~ImageSizes() {
 CImg<double> GetImage(const char* path) {
   InputFile f(path);
   const ImageHeader head = read_image_header(f);
-  const int32_t sy = head.sy, sx = head.sx, sv = head.sv, sz = head.sz;
-  const unsigned long long n = head.count;
-  if (n == 0) return CImg<double>();
-  CImg<double> img;
-  try {
-    img.assign(sx, sy, sz, sv);
-  } catch (const std::exception&) {
-    f.fail("cannot allocate the " + std::to_string(n) + " values its header announces");
-  }
-  std::vector<double> buf(kChunk);
-  const size_t w = static_cast<size_t>(sx), hh = static_cast<size_t>(sy);
-  for (int32_t z = 0; z < sz; ++z)
-    for (int32_t v = 0; v < sv; ++v)
-      read_plane(f, img.data(0, 0, z, v), w, hh, buf);
-  return img;
+  return read_image_body(f, head);
 }
 
 ConvArray GetArray(const char* path) {
@@ -288,10 +334,14 @@ ConvArray GetArray(const char* path) {
   f.read_header(h);
   const int32_t rows = h[0], cols = h[1], planes = h[2];  // h[3] is not used
   const unsigned long long n = element_count(f, {rows, cols, planes});
+  // Checked before anything is allocated: an empty array (a row table of
+  // 2^31 rows and no columns would cost gigabytes) and a short file.
+  if (n == 0) f.fail("the array is empty (" + std::to_string(rows) + " x " + std::to_string(cols) + " x " +
+                     std::to_string(planes) + ")");
+  f.buffer_stream(n, "its header announces");
   f.require_values(n, "its header announces");
   ConvArray arr;
   arr.setSize(rows, cols);
-  if (n == 0) return arr;
   // Every plane is read in turn and overwrites the one before: the last wins.
   std::vector<double> plane(static_cast<size_t>(rows) * static_cast<size_t>(cols));
   for (int32_t k = 0; k < planes; ++k) f.read_doubles(plane.data(), plane.size(), "its header announces");
@@ -309,6 +359,8 @@ CoOrdinate GetCoOrd(const char* path) {
 RGBTriplet GetRGBTrip(const char* path) {
   double v[3];
   read_small_value(path, v, "a colour (three values)");
+  for (double c : v)
+    if (std::isnan(c)) throw ValueFileError(path, "colour component is not a number");
   // Each component truncated toward zero and kept as a double.
   return RGBTriplet(std::trunc(v[0]), std::trunc(v[1]), std::trunc(v[2]));
 }

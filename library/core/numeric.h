@@ -5,6 +5,8 @@
 #pragma once
 
 #include <cstdint>
+#include <stdexcept>
+#include <string>
 
 namespace zel {
 
@@ -49,6 +51,19 @@ inline int32_t saturate_to_int(double v) {
   c = c < 2147483647.0 ? c : 2147483647.0;
   c = v == v ? c : 0.0;
   return static_cast<int32_t>(c);
+}
+
+// Upper bounds on the counts that set an operation's amount of work, so that
+// one huge number (a saturated 2^31 - 1) is refused instead of running for
+// hours: iterations of the iterated filters, clusters of the k-means.
+constexpr int kMaxIterations = 100000;
+constexpr int kMaxClusters = 256;
+
+// Throws std::invalid_argument unless lo <= v <= hi (what names the count).
+inline void require_count(long long v, long long lo, long long hi, const char* what) {
+  if (v < lo || v > hi)
+    throw std::invalid_argument(std::string(what) + " must be " + std::to_string(lo) + " to " + std::to_string(hi) +
+                                ", not " + std::to_string(v));
 }
 
 }  // namespace zel

@@ -129,6 +129,7 @@ ZEL_API void ZeroCrossingsDetectorFun(const CImg<double>& in, CImg<double>& out)
 // Perona-Malik diffusion with time step 0.25 (the largest stable step for
 // four neighbours); the one-pixel border keeps the input's values.
 ZEL_API void DiffusionFun(const CImg<double>& in, CImg<double>& out, double scale, int iterations) {
+  require_count(iterations, INT32_MIN, kMaxIterations, "the number of iterations");
   // scale 0 or NaN leaves no conduction defined: no diffusion (a copy).
   if (scale == 0.0 || std::isnan(scale)) iterations = 0;
   const double inv = 1.0 / scale;  // scale infinite: conduction 1 everywhere
@@ -146,6 +147,7 @@ ZEL_API void DiffusionFun(const CImg<double>& in, CImg<double>& out, double scal
 // edge or detail) the pixel is kept. The one-pixel border keeps the input.
 ZEL_API void AdaptiveSmoothFun(const CImg<double>& in, CImg<double>& out, int iterations,
                                double varianceThreshold, double scale) {
+  require_count(iterations, INT32_MIN, kMaxIterations, "the number of iterations");
   // scale 0 or NaN cannot scale a difference: no smoothing (a copy).
   if (scale == 0.0 || std::isnan(scale)) iterations = 0;
   const double inv = 1.0 / scale;

@@ -213,7 +213,7 @@ void paint(CImg<double>& out, int z, const std::vector<int32_t>& labels, F value
 using namespace zel;
 
 ZEL_API void ColourClusterFun(const CImg<double>& in, CImg<double>& out, int k) {
-  if (k < 1) throw std::invalid_argument("the number of clusters must be at least 1");
+  require_count(k, 1, kMaxClusters, "the number of clusters");
   out.assign(in.width(), in.height(), in.depth(), in.spectrum());
   if (in.is_empty()) return;
   std::vector<int32_t> labels;

@@ -12,6 +12,7 @@
 #include <stdexcept>
 #include <vector>
 
+#include "../core/numeric.h"
 #include "../dll.h"
 
 namespace {
@@ -81,7 +82,7 @@ size_t nearest(const std::vector<double>& c, double v) {
 // values themselves when there are at most k of them (none when in holds no
 // finite value).
 std::vector<double> value_centres(const CImg<double>& in, int k) {
-  if (k < 1) throw std::invalid_argument("the number of clusters must be at least 1");
+  zel::require_count(k, 1, zel::kMaxClusters, "the number of clusters");
   const std::vector<Level> levels = value_levels(in);
   if (levels.empty()) return {};
   if (levels.size() <= static_cast<size_t>(k)) {  // every value its own cluster: no error left to reduce

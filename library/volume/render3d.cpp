@@ -56,8 +56,13 @@ using namespace zel;
 // one notice on stderr and the call returns, so a pipeline never waits for a
 // window that nobody can see.
 ZEL_API void Render3DFun(const CImg<double>& in) {
+  // The X server is asked first: the image library's window set-up leaks
+  // its title when the display cannot be opened.
+  Display* probe = ::XOpenDisplay(nullptr);
   cimg_library::CImgDisplay disp;
   try {
+    if (!probe) throw cimg_library::CImgDisplayException("no display");
+    ::XCloseDisplay(probe);
     disp.assign(kWindowSide, kWindowSide, "", 0);
   } catch (const cimg_library::CImgException&) {
     std::fprintf(stderr, "Render3D: no display is available, the 3-D view is not shown\n");

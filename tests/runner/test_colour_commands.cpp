@@ -95,7 +95,7 @@ TEST_F(ColourCommands, ClusterPrintsOneLinePerSliceBeforeTheName) {
   expect_result(r, want, "Cluster");
   std::filesystem::remove(path(kResult0));
   number_file("zero", 0.5);
-  expect_refused(run({"Cluster", "rgb", "zero"}), "at least 1");
+  expect_refused(run({"Cluster", "rgb", "zero"}), "1 to 256");
 }
 
 TEST_F(ColourCommands, SIClusterWritesTwoImagesAndItsCount) {

@@ -107,9 +107,9 @@ TEST_F(ValueFileTest, ArraysAreReadRowFastestFromTheLastPlane) {
   zel::WriteValueFile(path("r").string(), zel::WriteArray, row);
   const ConvArray r = zel::GetArray(path("r").c_str());
   for (int x = 0; x < 4; ++x) EXPECT_EQ(r.data[0][x], x + 0.25);
-  // No planes: all zeros.
+  // No planes, no rows or no columns: refused before anything is allocated.
   raw_file("z", {2, 2, 0, 1}, {});
-  EXPECT_EQ(zel::GetArray(path("z").c_str()).data[1][1], 0.0);
+  EXPECT_THROW(zel::GetArray(path("z").c_str()), zel::ValueFileError);
 }
 
 TEST_F(ValueFileTest, RefusesFilesThatDoNotHoldTheirValues) {
