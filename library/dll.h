@@ -536,15 +536,15 @@ ZEL_API void FourierSymSelectivePassFun(const CImg<double>& re, const CImg<doubl
                                         CImg<double>& out_im, double r, double u, double v);
 
 // ---- Frequency-domain and Hough transforms --------------------------------
-// Straight-line Hough accumulator, in's size: column i is the angle
-// theta = i pi / width, row H/2 + rho (H - 1)/2 / D (integer halves, rounded)
-// the distance rho = x cos theta + y sin theta from the top-left pixel, D the
-// diagonal, so rho = 0 is the middle row. Each slice's non-zero pixels of
-// channel 0 vote into every channel of that slice.
+// Straight-line Hough accumulator (Duda-Hart rho-theta form), in's size:
+// column i is the angle theta = i pi / width; row H/2 + rho (H - 1)/2 / D
+// (integer halves, rounded) the distance rho = x cos theta + y sin theta from
+// the top-left pixel, D the diagonal, so rho = 0 is the middle row. Each
+// slice's non-zero pixels of channel 0 vote into every channel of that slice.
 ZEL_API void HoughFun(const CImg<double>& in, CImg<double>& out);
-// 0 but for, per slice, the `lines` strongest peaks of channel 0 (cells not
-// below their 8 neighbours, one per plateau; ties to the first in raster
-// order; none for lines <= 0) drawn as lines of 255 in every channel.
+// 0 but for, per slice, the `lines` strongest peaks of channel 0 (positive
+// cells not below their 8 neighbours, one per plateau; ties to the first in
+// raster order; none for lines <= 0) drawn as lines of 255 in every channel.
 ZEL_API void InvHoughFun(const CImg<double>& accumulator, CImg<double>& out, int lines);
 
 // ---- Volumes and DICOM: file input and output -----------------------------
