@@ -41,11 +41,8 @@ ZEL_API void RobertsFun(const CImg<double>& in, CImg<double>& out) {
   });
 }
 
-// Laplacian as centre minus neighbours (positive on a bright spot): with
-// connectivity 8, (8 I - sum of the eight neighbours) / 2 + 127; otherwise
-// 4 I - sum of the four edge neighbours; clamped to 0..255; border 0.
-ZEL_API void LaplacianFun(const CImg<double>& in, CImg<double>& out, int connectivity) {
-  if (connectivity == 8) {
+ZEL_API void LaplacianFun(const CImg<double>& in, CImg<double>& out, int conn) {
+  if (conn == 8) {
     filter3x3(in, out, Border::LeaveZero, [](const double* c, ptrdiff_t s) {
       const double ring = c[-s - 1] + c[-s] + c[-s + 1] + c[-1] + c[1] + c[s - 1] + c[s] + c[s + 1];
       return flow((8.0 * c[0] - ring) / 2.0 + 127.0);
@@ -57,9 +54,6 @@ ZEL_API void LaplacianFun(const CImg<double>& in, CImg<double>& out, int connect
   }
 }
 
-// Keeps a pixel that is at least as large as both its left and right
-// neighbours, or as both its upper and lower ones (a plateau keeps all its
-// pixels); 0 elsewhere and on the border.
 ZEL_API void NonMaximaFun(const CImg<double>& in, CImg<double>& out) {
   filter3x3(in, out, Border::LeaveZero, [](const double* c, ptrdiff_t s) {
     const double v = c[0];
@@ -67,10 +61,6 @@ ZEL_API void NonMaximaFun(const CImg<double>& in, CImg<double>& out) {
   });
 }
 
-// Code of the largest of the eight neighbours, counter-clockwise from the
-// east as the image is seen (y upwards): 1 E, 2 NE, 3 N, 4 NW, 5 W, 6 SW,
-// 7 S, 8 SE. On a tie the lowest code wins; NaN never wins (all NaN: 1).
-// Border 0 (no direction).
 ZEL_API void IntensityGradientDirectionFun(const CImg<double>& in, CImg<double>& out) {
   filter3x3(in, out, Border::LeaveZero, [](const double* c, ptrdiff_t s) {
     const double v[8] = {c[1], c[-s + 1], c[-s], c[-s - 1], c[-1], c[s - 1], c[s], c[s + 1]};
@@ -246,12 +236,6 @@ void canny_plane(const double* src, double* edges, double* dirs, size_t w, size_
 
 }  // namespace
 
-// Canny edge detector: Gaussian smoothing (none for sigma <= 0 or NaN), Sobel
-// gradient, non-maximum suppression across the edge in four sectors,
-// hysteresis seeded at magnitude >= high and grown through eight neighbours
-// at magnitude >= low (low > high are exchanged). edges: 255 / 0; directions:
-// the sector code 1..4 (0, 45, 90, 135 degrees) where suppression keeps the
-// pixel, 0 elsewhere. The one-pixel border of each plane is 0 in both.
 ZEL_API void CannyFun(const CImg<double>& in, CImg<double>& edges, CImg<double>& directions, double sigma,
                       int low, int high) {
   if (low > high) std::swap(low, high);
@@ -362,14 +346,7 @@ void susan_plane(const double* src, double* out, size_t w, size_t h, double t, s
 
 }  // namespace
 
-// SUSAN corner detector: the USAN of a pixel (the nucleus) is the set of
-// pixels of the 37-pixel circular mask, nucleus included, whose brightness
-// differs from the nucleus's by at most threshold (a hard threshold; a
-// negative one counts as 0); corners are pixels whose USAN area is below half
-// the mask area, that pass the centre-of-gravity and contiguity tests and
-// whose area is a 3x3 local minimum. 255 marks a corner; pixels within 3 of
-// the border, where the mask does not fit, are 0. The fourth argument is not
-// read.
+// The mask fits only 3 pixels from the border; a smaller plane is all 0.
 ZEL_API void SusanDetectorFun(const CImg<double>& in, CImg<double>& out, int threshold, int) {
   out.assign(in.width(), in.height(), in.depth(), in.spectrum());
   if (in.is_empty()) return;

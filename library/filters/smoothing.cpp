@@ -85,12 +85,10 @@ static void median3x3(const CImg<double>& in, CImg<double>& out) {
 }
 
 ZEL_API void MedianFun(const CImg<double>& in, CImg<double>& out) {
-  // No border rule is given: the border is left at 0 like the other 3x3 filters.
   median3x3(in, out);
 }
 
 ZEL_API void MidpointFun(const CImg<double>& in, CImg<double>& out) {
-  // No border rule is given: the border is left at 0.
   filter3x3(in, out, Border::LeaveZero, [](const double* c, ptrdiff_t s) {
     double p[9];
     load9(c, s, p);
@@ -101,7 +99,6 @@ ZEL_API void MidpointFun(const CImg<double>& in, CImg<double>& out) {
 }
 
 ZEL_API void SharpenFun(const CImg<double>& in, CImg<double>& out) {
-  // No border rule is given: the border is left at 0.
   filter3x3(in, out, Border::LeaveZero, [](const double* c, ptrdiff_t s) {
     const double ring = c[-s - 1] + c[-s] + c[-s + 1] + c[-1] + c[1] + c[s - 1] + c[s] + c[s + 1];
     return flow(9.0 * c[0] - ring);
@@ -114,8 +111,7 @@ ZEL_API void ZeroCrossingsDetectorFun(const CImg<double>& in, CImg<double>& out)
   for (const double* p = in.data(), *end = in.data() + in.size(); p < end && binary; ++p)
     binary = *p == 0.0 || *p == 1.0;
   const double level = binary ? 0.5 : 127.0;
-  // A triple crosses the level when one of its values is below it and another at or above it;
-  // no border rule is given: the border is left at 0.
+  // A triple crosses the level when one of its values is below it and another at or above it.
   filter3x3(in, out, Border::LeaveZero, [level](const double* c, ptrdiff_t s) {
     const double hlo = smin(smin(c[-1], c[0]), c[1]), hhi = smax(smax(c[-1], c[0]), c[1]);
     const double vlo = smin(smin(c[-s], c[0]), c[s]), vhi = smax(smax(c[-s], c[0]), c[s]);

@@ -225,10 +225,6 @@ ZEL_API void DistanceTransform5x5Fun(const CImg<double>& in, CImg<double>& out) 
   });
 }
 
-// Grassfire: the 4-connected (city-block) number of steps from an interior
-// object pixel to the nearest background pixel of the plane, capped at 254
-// (so is every pixel of a plane without background); interior pixels that are
-// not object become 0, and the one-pixel border keeps the input's values.
 ZEL_API void GFTransformFun(const CImg<double>& in, CImg<double>& out) {
   const size_t w = static_cast<size_t>(in.width()), h = static_cast<size_t>(in.height());
   chamfer_planes(in, out, [&](const double* src, double* dst, auto& buf) {

@@ -72,9 +72,6 @@ void mark_centroids(const CImg<double>& in, CImg<double>& out) {
 
 using namespace zel;
 
-// Labels 1, 2, ... of the white pixels (every channel at least 255), eight
-// neighbours joined, numbered per slice in raster order of each blob's first
-// pixel and written into every channel; background 0.
 ZEL_API void LabellerFun(const CImg<double>& in, CImg<double>& out) {
   out.assign(in.width(), in.height(), in.depth(), in.spectrum());
   for (int z = 0; z < in.depth(); ++z) {

@@ -42,8 +42,6 @@ void skeleton_plane(const double* src, double* dst, size_t w, size_t h, std::vec
 
 using namespace zel;
 
-// 255 on the skeleton of the pixels of at least 255, 0 elsewhere; every
-// slice and channel on its own.
 ZEL_API void MedialAxisFun(const CImg<double>& in, CImg<double>& out) {
   out.assign(in.width(), in.height(), in.depth(), in.spectrum());
   const size_t w = static_cast<size_t>(in.width()), h = static_cast<size_t>(in.height());

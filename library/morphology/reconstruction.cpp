@@ -183,10 +183,10 @@ ZEL_API void ReconByDilationFun(const CImg<double>& mask, const CImg<double>& ma
 }
 
 ZEL_API void DBLTFun(const CImg<double>& in, CImg<double>& out, CImg<double>& seed, CImg<double>& region,
-                     int t1, int t2) {
+                     int seedThreshold, int regionThreshold) {
   CImg<double> seeds, regions, result, residue;  // the outputs may alias in
-  ThresholdFun(in, seeds, t1);
-  ThresholdFun(in, regions, t2);
+  ThresholdFun(in, seeds, seedThreshold);
+  ThresholdFun(in, regions, regionThreshold);
   ReconByDilationFun(regions, seeds, result, residue, 8);
   out.swap(result);
   seed.swap(seeds);

@@ -2,8 +2,6 @@
 #include "../core/window.h"
 #include "../dll.h"
 
-// White means at least 255. A white pixel survives when the sum of its eight
-// neighbours (outside counted as 0) is positive; every other pixel becomes 0.
 ZEL_API void RemIsoFun(const CImg<double>& in, CImg<double>& out) {
   zel::filter3x3(in, out, zel::Border::ZeroPadded, [](const double* c, ptrdiff_t s) {
     const double around = c[-s - 1] + c[-s] + c[-s + 1] + c[-1] + c[1] + c[s - 1] + c[s] + c[s + 1];

@@ -127,9 +127,6 @@ void line4(double* plane, int64_t w, Point a, Point b, double v) {
 
 using namespace zel;
 
-// Interior pixels of exactly 255 whose whole window is exactly 0 and 255 and
-// whose white neighbours form two or more separate groups become 255; the
-// one-pixel border and all else are 0. Every slice and channel on its own.
 ZEL_API void ConnectivityFun(const CImg<double>& in, CImg<double>& out) {
   static const std::array<bool, 256> table = connection_patterns();
   filter3x3(in, out, Border::LeaveZero, [](const double* p, ptrdiff_t s) {
@@ -173,9 +170,6 @@ ZEL_API void FilledConvexHullFun(const CImg<double>& in, CImg<double>& out) {
   BlobFillFun(binary, out);
 }
 
-// Grey closing (two 3x3 maximum passes, then two 3x3 minimum passes) minus
-// the input, cut by MidThresholdFun: dark gaps narrower than the closing
-// come out white.
 ZEL_API void CrackDetectorFun(const CImg<double>& in, CImg<double>& out) {
   CImg<double> a, b;
   LargestIntensityNeighbourFun(in, a);

@@ -80,10 +80,6 @@ const Table& junction_codes() {
 
 using namespace zel;
 
-// Copy of in whose interior pixels are cleared to 0 when more than 6 of the
-// 9 pixels of their 3x3 block are odd-valued (after truncation, so 255 is
-// odd): the inside of objects goes, their borders stay. Border pixels keep
-// their values.
 ZEL_API void BinaryBorderFun(const CImg<double>& in, CImg<double>& out) {
   filter3x3(in, out, Border::CopyInput, [](const double* c, ptrdiff_t s) {
     const int odd = is_odd(c[-s - 1]) + is_odd(c[-s]) + is_odd(c[-s + 1]) + is_odd(c[-1]) + is_odd(c[0]) +
@@ -92,10 +88,6 @@ ZEL_API void BinaryBorderFun(const CImg<double>& in, CImg<double>& out) {
   });
 }
 
-// Convex corners: a white pixel with two perpendicular edge neighbours and
-// the diagonal between them white, the opposite two edge neighbours and
-// their diagonal black, the other two diagonals free; four rotations
-// (16 ring codes).
 ZEL_API void CornerPointDetectorFun(const CImg<double>& in, CImg<double>& out) {
   static const Table corners = make_table([](unsigned code) {
     const unsigned white = 0x1Cu, black = 0xC1u;  // E SE S white; W NW N black (the south-east corner)
@@ -106,7 +98,6 @@ ZEL_API void CornerPointDetectorFun(const CImg<double>& in, CImg<double>& out) {
   mark_ring_patterns(in, out, corners);
 }
 
-// Junctions: white pixels whose ring is a junction code; border 0.
 ZEL_API void JunctionDetectorFun(const CImg<double>& in, CImg<double>& out) {
   mark_ring_patterns(in, out, junction_codes());
 }

@@ -116,9 +116,7 @@ class Thinner {
 
 using namespace zel;
 
-// Zhang-Suen thinning, at most `iterations` passes of two sub-passes (none
-// for 0 or less); it stops early once a pass removes nothing. Removed white
-// pixels become 0; every other pixel keeps its value.
+// Stops early once a pass removes nothing.
 ZEL_API void ThinImgFun(const CImg<double>& in, CImg<double>& out, int iterations) {
   out.assign(in.width(), in.height(), in.depth(), in.spectrum());
   if (in.is_empty()) return;

@@ -66,11 +66,8 @@ void adaptive_threshold(const CImg<double>& in, CImg<double>& out, zel::Border b
 
 }  // namespace
 
-// Kapur, Sahoo and Wong's maximum entropy criterion: the threshold t splits
-// the histogram into levels 0..t and t+1..255 and maximises the sum of the two
-// classes' entropies. The result is the last level of the dark class; the
-// lowest t wins a tie. Without two non-empty classes (an empty image or a
-// single grey level) the result is the lowest level present, 0 if none.
+// The class entropies come from running sums of n ln n over the histogram;
+// a small margin keeps rounding from breaking a tie.
 ZEL_API int EntropicThresholdFun(const CImg<double>& in) {
   if (in.is_empty()) return 0;
   uint64_t counts[256] = {};

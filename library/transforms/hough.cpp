@@ -134,8 +134,6 @@ void draw_line(const std::vector<double*>& planes, size_t w, size_t h, double th
 
 using namespace zel;
 
-// Votes of the non-zero pixels of channel 0 of each slice, counted into that
-// slice of every channel.
 ZEL_API void HoughFun(const CImg<double>& in, CImg<double>& out) {
   out.assign(in.width(), in.height(), in.depth(), in.spectrum());
   if (in.is_empty()) return;
@@ -159,17 +157,14 @@ ZEL_API void HoughFun(const CImg<double>& in, CImg<double>& out) {
   stream_fence();
 }
 
-// Per slice, the `lines` strongest peaks of channel 0 (all of them when there
-// are fewer; none for lines <= 0) drawn as white lines in every channel of
-// that slice, strongest first; ties go to the cell first in raster order.
-ZEL_API void InvHoughFun(const CImg<double>& in, CImg<double>& out, int lines) {
-  out.assign(in.width(), in.height(), in.depth(), in.spectrum(), 0.0);
-  if (in.is_empty() || lines <= 0) return;
-  const size_t w = static_cast<size_t>(in.width()), h = static_cast<size_t>(in.height());
+ZEL_API void InvHoughFun(const CImg<double>& accumulator, CImg<double>& out, int lines) {
+  out.assign(accumulator.width(), accumulator.height(), accumulator.depth(), accumulator.spectrum(), 0.0);
+  if (accumulator.is_empty() || lines <= 0) return;
+  const size_t w = static_cast<size_t>(accumulator.width()), h = static_cast<size_t>(accumulator.height());
   const HoughGeometry g(w, h);
   std::vector<double*> planes(static_cast<size_t>(out.spectrum()));
-  for (int z = 0; z < in.depth(); ++z) {
-    std::vector<Peak> peaks = find_peaks(plane_at(in, z, 0), w, h);
+  for (int z = 0; z < accumulator.depth(); ++z) {
+    std::vector<Peak> peaks = find_peaks(plane_at(accumulator, z, 0), w, h);
     const auto stronger = [](const Peak& a, const Peak& b) {
       return a.value > b.value || (a.value == b.value && a.index < b.index);
     };
