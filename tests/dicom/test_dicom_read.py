@@ -146,6 +146,17 @@ class DicomRead(unittest.TestCase):
             np.testing.assert_array_equal(self.result()[0, 0], expected[z])
             np.testing.assert_array_equal(modality_values(single), expected[z])
 
+    def test_compressed_and_colour_files_decode_as_pydicom_does(self):
+        # RLE (grey and colour) and a CT slice with a rescale, as pydicom decodes them.
+        for name in ("MR_small_RLE.dcm", "SC_rgb_rle.dcm", "SC_rgb_rle_16bit.dcm", "CT_small.dcm"):
+            path = pydicom.data.get_testdata_file(name)
+            run = self.run_toolbox("DICOMReadSingle", path)
+            self.assertEqual((run.returncode, run.stderr), (0, ""), name)
+            got = self.result()[0]
+            expected = modality_values(path)
+            expected = expected.transpose(2, 0, 1) if expected.ndim == 3 else expected[None]
+            np.testing.assert_array_equal(got, expected, name)
+
     def test_working_folder_entries_are_never_slices(self):
         # The listing and the old result are slices of the series themselves:
         # taking them in would make the volume four slices deep.
