@@ -129,6 +129,7 @@ Header given_header(const std::string& file) {
   const fs::file_status st = fs::status(file, ec);
   if (!fs::exists(st)) throw std::invalid_argument(file + ": no such file");
   if (fs::is_directory(st)) throw std::invalid_argument(file + ": is a folder, not a DICOM file");
+  if (!fs::is_regular_file(st)) throw std::invalid_argument(file + ": not a regular file");
   Header h;
   if (!read_header(file, h)) throw std::invalid_argument(file + ": not a DICOM image file");
   return h;
