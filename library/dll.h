@@ -548,6 +548,11 @@ ZEL_API void HoughFun(const CImg<double>& in, CImg<double>& out);
 ZEL_API void InvHoughFun(const CImg<double>& accumulator, CImg<double>& out, int lines);
 
 // ---- Volumes and DICOM: file input and output -----------------------------
+// Reads the series of the DICOM file at path: every file of its folder with
+// the same study and series UIDs, one slice each in instance order (modality
+// rescale applied); files of other sizes are passed over with a notice on
+// stderr. Leaves the folder listing "tempfile.txt" in the working directory.
+ZEL_API void DicomOpenFun(CImg<double>& out, const char* path);
 ZEL_API void DicomOpenFunSingle(CImg<double>& out, const char* path);
 ZEL_API void DicomSaveFun(const CImg<double>& in, const char* path);
 

@@ -11,8 +11,9 @@
 #define cimg_use_jpeg       // JPEG through libjpeg
 #define cimg_use_tiff       // TIFF through libtiff
 #define cimg_verbosity 0    // exceptions carry their message; no message window, nothing printed
-// DICOM pixel data goes through the external 'medcon' converter, which CImg
-// finds on the PATH (cimg::medcon_path()).
+// DICOM files are written through the external 'medcon' converter, which
+// CImg finds on the PATH (cimg::medcon_path()); they are read with DCMTK
+// (volume/dicom_series.cpp), not through CImg.
 
 #include <CImg.h>
 

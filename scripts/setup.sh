@@ -9,7 +9,8 @@
 set -euo pipefail
 
 packages=(g++ cmake make cimg-dev libpng-dev libjpeg-dev libtiff-dev libx11-dev
-          medcon libfftw3-dev libgtest-dev python3 xvfb xdotool x11-utils)
+          medcon libfftw3-dev libdcmtk-dev libgtest-dev python3 python3-pydicom
+          xvfb xdotool x11-utils)
 if [[ "${1:-}" == "--bench" ]]; then
   packages+=(libbenchmark-dev libopencv-dev hyperfine python3-scipy)
 fi

@@ -1,5 +1,7 @@
-// Image and DICOM file input and output through the image library, which
-// picks the format from the file name's extension (DICOM through medcon).
+// Image and DICOM file input and output. The image library picks the format
+// from the file name's extension (writing DICOM through medcon); DICOM files
+// are read through the DICOM library (dicom_series.cpp), as the series
+// reader reads them, so that both give the same values.
 #include <unistd.h>
 
 #include <cstdio>
@@ -7,6 +9,7 @@
 #include <string>
 
 #include "../dll.h"
+#include "dicom_reader.h"
 
 namespace {
 
@@ -31,9 +34,12 @@ std::string reason(const std::exception& e, const std::string& from, const std::
 
 }  // namespace
 
-// Loads one image file and keeps its first slice with all channels.
+// Loads one image file and keeps its first slice with all channels. A file
+// that the image library would take for DICOM (by extension or by its
+// "DICM" mark) is read by the DICOM reader, modality rescale applied.
 ZEL_API void DicomOpenFunSingle(CImg<double>& out, const char* path) {
   if (!path || !*path) throw std::invalid_argument("no file name given");
+  if (zel::IsDicomPath(path)) return zel::ReadDicomImage(path, out);
   CImg<double> loaded;
   try {
     loaded.load(path);
