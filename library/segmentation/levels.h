@@ -17,10 +17,6 @@ void grey_levels(const double* s, size_t n, uint8_t* level);
 // level when given.
 void grey_histogram(const double* plane, size_t n, uint64_t counts[256], uint8_t* level);
 
-// d[i] = t[level[i]] for i in [0, n), stored past the cache; call
-// zel::stream_fence() after the last call.
-void map_levels(const uint8_t* level, double* d, size_t n, const double t[256]);
-
 // Kapur, Sahoo and Wong's maximum-entropy split of a 256-level histogram:
 // the last level of the dark class (levels 0..t); the lowest t wins a tie.
 // Without two non-empty classes: the lowest level present, 0 if none.

@@ -68,8 +68,22 @@ void grey_histogram(const double* plane, size_t n, uint64_t counts[256], uint8_t
   tally.add_to(counts);
 }
 
+}  // namespace levels
+}  // namespace zel
+
+namespace {
+
+using Table = std::array<double, 256>;
+
+template <class F>
+Table make_table(F f) {
+  Table t;
+  for (int i = 0; i < 256; ++i) t[i] = f(i);
+  return t;
+}
+
 // d[i] = t[level[i]], written past the cache: the output is not read again soon.
-void map_levels(const uint8_t* level, double* d, size_t n, const double t[256]) {
+void map_levels(const uint8_t* level, double* d, size_t n, const Table& t) {
   size_t i = 0;
 #if defined(__SSE2__)
   if (reinterpret_cast<uintptr_t>(d) % 16 != 0 && n > 0) d[0] = t[level[0]], i = 1;
@@ -77,21 +91,6 @@ void map_levels(const uint8_t* level, double* d, size_t n, const double t[256]) 
     for (; i + 2 <= n; i += 2) _mm_stream_pd(d + i, _mm_set_pd(t[level[i + 1]], t[level[i]]));
 #endif
   for (; i < n; ++i) d[i] = t[level[i]];
-}
-
-}  // namespace levels
-}  // namespace zel
-
-namespace {
-
-using Table = std::array<double, 256>;
-using zel::levels::map_levels;
-
-template <class F>
-Table make_table(F f) {
-  Table t;
-  for (int i = 0; i < 256; ++i) t[i] = f(i);
-  return t;
 }
 
 // Sizes out like in and maps every sample through t, a cache-sized stretch
@@ -103,7 +102,7 @@ void apply_table(const CImg<double>& in, CImg<double>& out, const Table& t) {
   for (size_t start = 0; start < n; start += sizeof level) {
     const size_t m = std::min(n - start, sizeof level);
     zel::levels::grey_levels(in.data() + start, m, level);
-    map_levels(level, out.data() + start, m, t.data());
+    map_levels(level, out.data() + start, m, t);
   }
   zel::stream_fence();
 }
@@ -130,7 +129,7 @@ ZEL_API void HistEqualiserFun(const CImg<double>& in, CImg<double>& out) {
         // cumulative <= n, and n * 255 stays far below 2^64 for any image that fits in memory.
         t[i] = static_cast<double>(cumulative * 255 / n);
       }
-      map_levels(level.get(), zel::plane_at(out, z, c), n, t.data());
+      map_levels(level.get(), zel::plane_at(out, z, c), n, t);
     }
   zel::stream_fence();
 }

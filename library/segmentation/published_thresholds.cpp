@@ -14,7 +14,7 @@
 #include <cmath>
 #include <cstddef>
 #include <cstdint>
-#include <memory>
+#include <limits>
 #include <vector>
 
 #include "../core/helpers.h"
@@ -170,23 +170,22 @@ int yanni_level(const Histogram& h) {
 }
 
 // Sizes out like in and sets each plane to 255 where the level is above the
-// plane's choice, 0 elsewhere. The levels are kept as bytes, so the second
-// pass reads an eighth of the first; out may be in.
+// plane's choice t, 0 elsewhere: one pass counts the levels, one compares the
+// samples with t + 1 (for t < 255 a sample reaches t + 1 exactly when its
+// level is above t; NaN reaches nothing). out may be in.
 template <class Choose>
 void global_segmentation(const CImg<double>& in, CImg<double>& out, Choose choose) {
   zel::assign_checked(out, in.width(), in.height(), in.depth(), in.spectrum());
   const size_t n = zel::plane_size(in);
   if (out.is_empty()) return;
-  std::unique_ptr<uint8_t[]> level(new uint8_t[n]);
   for (int c = 0; c < in.spectrum(); ++c)
     for (int z = 0; z < in.depth(); ++z) {
       uint64_t counts[256] = {};
-      zel::levels::grey_histogram(zel::plane_at(in, z, c), n, counts, level.get());
+      zel::levels::grey_histogram(zel::plane_at(in, z, c), n, counts, nullptr);
       const Histogram h(counts);
-      const int t = h.lo < h.hi ? choose(h) : 255;
-      double table[256];
-      for (int i = 0; i < 256; ++i) table[i] = i > t ? 255.0 : 0.0;
-      zel::levels::map_levels(level.get(), zel::plane_at(out, z, c), n, table);
+      const int t = h.lo < h.hi ? choose(h) : 255;  // choose gives at most 254
+      const double no_sample = std::numeric_limits<double>::quiet_NaN();
+      zel::stream_threshold(zel::plane_at(out, z, c), zel::plane_at(in, z, c), n, t < 255 ? t + 1.0 : no_sample);
     }
   zel::stream_fence();
 }
