@@ -9,25 +9,14 @@ Usage: segmentation_vs_skimage.py <zel_bench> [repetitions]
 Runs with Debian's python3, python3-scipy and python3-skimage
 (scripts/setup.sh --bench).
 """
-import json
 import os
-import subprocess
 import sys
 import tempfile
-import time
 
 import numpy as np
 from skimage.filters import threshold_sauvola
 
-
-def best_ms(fn, repetitions):
-    fn()  # warm up: page in the output
-    times = []
-    for _ in range(repetitions):
-        start = time.perf_counter()
-        fn()
-        times.append(time.perf_counter() - start)
-    return 1000.0 * min(times)
+from volume_vs_scipy import bench_ms, best_ms
 
 
 def main():
@@ -41,16 +30,7 @@ def main():
     with tempfile.NamedTemporaryFile(suffix=".raw") as raw:
         image.astype("<f8").tofile(raw.name)
         env = dict(os.environ, ZEL_BENCH_SEG_IMAGE=raw.name)
-        run = subprocess.run([bench, "--benchmark_filter=BM_Seg_", "--benchmark_format=json",
-                              "--benchmark_repetitions=%d" % repetitions],
-                             env=env, check=True, capture_output=True, text=True)
-    ours = {}
-    for b in json.loads(run.stdout)["benchmarks"]:
-        if b.get("run_type") == "iteration":
-            name = b["run_name"].replace("/real_time", "")
-            ms = b["real_time"] * {"ms": 1.0, "us": 1e-3, "ns": 1e-6}[b["time_unit"]]
-            ours[name] = min(ours.get(name, ms), ms)
-
+        ours = bench_ms(bench, "BM_Seg_", env, repetitions)
     # The same k and R as SauvolaSeg, so that both compute the same threshold formula.
     theirs = best_ms(lambda: image > threshold_sauvola(image, window_size=9, k=0.5, r=128.0), repetitions)
     print("cores: %d; 4096^2 doubles; best of %d; single-threaded" % (os.cpu_count(), repetitions))
