@@ -69,6 +69,19 @@ TEST(GlobalSegmentations, EachPlaneAndChannelHasItsOwnLevel) {
   }
 }
 
+// Four close levels, where the 1/12 added to each class variance decides:
+// the split falls after level 2 (with 1/6 it would after 4, with 1/24 after 1).
+TEST(GlobalSegmentations, KittlerWidensEachClassByALevelsTruncation) {
+  CImg<double> in(56, 1);
+  const int levels[][2] = {{1, 25}, {2, 10}, {4, 17}, {8, 4}};
+  size_t k = 0;
+  for (const auto& l : levels)
+    for (int j = 0; j < l[1]; ++j) in[k++] = l[0];
+  CImg<double> out;
+  KittlerSegmentationFun(in, out);
+  for (k = 0; k < in.size(); ++k) EXPECT_EQ(out[k], in[k] > 2 ? 255.0 : 0.0) << in[k];
+}
+
 // Window mean and population deviation over the 9 x 9 window clipped to the plane.
 void window_stats(const CImg<double>& in, int x, int y, int z, int c, int r, double& m, double& s, double& n) {
   double sum = 0, sq = 0;
