@@ -1,8 +1,8 @@
 #!/usr/bin/env bash
 # Builds and runs the benchmarks: library operations against OpenCV, the
-# volume filters against scipy.ndimage (Debian's python3, which has
-# python3-scipy), "DICOMRead" against pydicom, and the runner end to end
-# against cp and cat.
+# volume filters against scipy.ndimage and the Sauvola segmentation against
+# scikit-image (Debian's python3 with python3-scipy and python3-skimage),
+# "DICOMRead" against pydicom, and the runner end to end against cp and cat.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 bash scripts/setup.sh --bench
@@ -12,4 +12,5 @@ echo "cores: $(nproc)"
 ./build-bench/bench/zel_bench "$@"
 /usr/bin/python3 bench/volume_vs_scipy.py build-bench/bench/zel_bench
 /usr/bin/python3 bench/dicom_vs_pydicom.py build-bench/zel_toolbox
+/usr/bin/python3 bench/segmentation_vs_skimage.py build-bench/bench/zel_bench
 python3 bench/runner_bench.py build-bench/zel_toolbox

@@ -31,6 +31,20 @@ def best_ms(fn, repetitions):
     return 1000.0 * min(times)
 
 
+def bench_ms(bench, pattern, env, repetitions):
+    """Runs the zel_bench benchmarks matching pattern: the best time of each, in ms, by name."""
+    run = subprocess.run([bench, "--benchmark_filter=" + pattern, "--benchmark_format=json",
+                          "--benchmark_repetitions=%d" % repetitions],
+                         env=env, check=True, capture_output=True, text=True)
+    ours = {}
+    for b in json.loads(run.stdout)["benchmarks"]:
+        if b.get("run_type") == "iteration":
+            name = b["run_name"].replace("/real_time", "")
+            ms = b["real_time"] * {"ms": 1.0, "us": 1e-3, "ns": 1e-6}[b["time_unit"]]
+            ours[name] = min(ours.get(name, ms), ms)
+    return ours
+
+
 def main():
     bench = os.path.abspath(sys.argv[1])
     repetitions = int(sys.argv[2]) if len(sys.argv) > 2 else 5
@@ -69,15 +83,7 @@ def main():
     with tempfile.NamedTemporaryFile(suffix=".raw") as raw:
         volume.astype("<f8").tofile(raw.name)
         env = dict(os.environ, ZEL_BENCH_VOLUME=raw.name)
-        run = subprocess.run([bench, "--benchmark_filter=BM_Volume_|BM_ReconByDil3D", "--benchmark_format=json",
-                              "--benchmark_repetitions=%d" % repetitions],
-                             env=env, check=True, capture_output=True, text=True)
-    ours = {}
-    for b in json.loads(run.stdout)["benchmarks"]:
-        if b.get("run_type") == "iteration":
-            name = b["run_name"].replace("/real_time", "")
-            ms = b["real_time"] * {"ms": 1.0, "us": 1e-3, "ns": 1e-6}[b["time_unit"]]
-            ours[name] = min(ours.get(name, ms), ms)
+        ours = bench_ms(bench, "BM_Volume_|BM_ReconByDil3D", env, repetitions)
 
     print("cores: %d; 256^3 doubles; best of %d; single-threaded" % (os.cpu_count(), repetitions))
     print("%-28s %10s  %-26s %10s  %6s" % ("zel", "ms", "scipy.ndimage", "ms", "ratio"))

@@ -815,3 +815,42 @@ ZEL_API void LineFittingFun(const CImg<double>& in, CImg<double>& out);
 // clamped to +-3). Every plane on its own. Throws for a seed outside the image.
 ZEL_API void LevelSetFun(const CImg<double>& in, CImg<double>& out1, CImg<double>& out2, CImg<double>& out3, int x,
                          int y);
+
+// ---- Threshold-selecting segmentations ----
+// Each plane (slice and channel) on its own: 255 where a sample's grey level
+// (truncated, clamped to 0..255, NaN as 0) is above the plane's threshold
+// level t, 0 elsewhere; a plane with fewer than two levels becomes 0.
+// Kapur: Kapur, Sahoo and Wong's maximum entropy (as EntropicThresholdFun).
+ZEL_API void KapurSegmentationFun(const CImg<double>& in, CImg<double>& out);
+// Kittler and Illingworth's minimum error, each class variance widened by
+// 1/12 (a level's truncation), so one-level classes compare too.
+ZEL_API void KittlerSegmentationFun(const CImg<double>& in, CImg<double>& out);
+// Lloyd's iterative threshold: from the mean, the minimum-error boundary of
+// two Gaussian classes sharing the plane's variance, until a level repeats.
+ZEL_API void LloydSegmentationFun(const CImg<double>& in, CImg<double>& out);
+// Otsu's largest between-class variance (the lowest level on a tie).
+ZEL_API void OtsuSegmentationFun(const CImg<double>& in, CImg<double>& out);
+// Ridler and Calvard's isodata: from the mean, the midpoint of the two class
+// means, until a level repeats.
+ZEL_API void RiddlerSegmentationFun(const CImg<double>& in, CImg<double>& out);
+// Tsai's moment-preserving threshold (the level whose cumulative fraction is
+// nearest the dark fraction), then 26-connected blobs below 100 voxels of
+// each channel's volume cleared.
+ZEL_API void TsaiSegmentationFun(const CImg<double>& in, CImg<double>& out);
+// Yanni and Horne's threshold, midway between the highest bins of the two
+// halves of the histogram's span, on HistEqualiserFun of in: out is the
+// thresholded equalised image.
+ZEL_API void YanniSegmentationFun(const CImg<double>& in, CImg<double>& out);
+// Local thresholds over the 9 x 9 window clipped to the plane, mean m and
+// population deviation s, non-finite samples counting 0 there; NaN is 0.
+// Sauvola and Pietikainen: 255 where the sample is above m (1 + 0.5 (s / 128
+// - 1)), then blobs below 80 voxels cleared as for Tsai.
+ZEL_API void SauvolaSegmentationFun(const CImg<double>& in, CImg<double>& out);
+// Khurshid et al.'s modified Niblack ("NICK"): 255 where the sample is below
+// m - 0.1 sqrt((sum of squares - m^2) / NP), NP the window's pixel count.
+ZEL_API void ModifiedNiblackSegmentationFun(const CImg<double>& in, CImg<double>& out);
+// Palumbo, Swaminathan and Srihari: 255 (print) where the sample is at most
+// 20, or where 0.85 times the mean of the 3 x 3 blocks centred 3 pixels off
+// along both diagonals exceeds its own 3 x 3 block mean; then blobs below 100
+// voxels cleared as for Tsai.
+ZEL_API void PalumboSegmentationFun(const CImg<double>& in, CImg<double>& out);

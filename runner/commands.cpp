@@ -13,7 +13,7 @@ const std::vector<Command>& command_table() {
     for (auto family : {basics_rows, measure_rows, arithmetic_rows, filter_rows, enhance_rows, morphology_rows,
                         blob_rows, hough_rows, volume_file_rows, volume_statistics_rows, volume_filter_rows,
                         colour_rows, volume_morphology_rows, volume_measure_rows,
-                        frequency_rows}) {
+                        frequency_rows, segmentation_rows}) {
       std::vector<Command> rows = family();
       all.insert(all.end(), rows.begin(), rows.end());
     }

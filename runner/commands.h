@@ -22,5 +22,6 @@ std::vector<Command> colour_rows();             // rows_colour.cpp
 std::vector<Command> volume_morphology_rows();  // rows_volume_morphology.cpp
 std::vector<Command> volume_measure_rows();     // rows_volume_measures.cpp
 std::vector<Command> frequency_rows();   // rows_frequency.cpp
+std::vector<Command> segmentation_rows();  // rows_segmentations.cpp
 
 }  // namespace zel

@@ -96,6 +96,20 @@ inline void stream_copy(double* dst, const double* src, size_t n) {
 #endif
 }
 
+// dst[i] = 255 where src[i] >= t, 0 elsewhere (NaN gives 0, and a NaN t
+// gives 0 everywhere), stored past the cache as stream_copy does.
+inline void stream_threshold(double* dst, const double* src, size_t n, double t) {
+  size_t i = 0;
+#if defined(__SSE2__)
+  if (reinterpret_cast<uintptr_t>(dst) % 16 != 0 && n > 0) dst[i] = src[i] >= t ? 255.0 : 0.0, ++i;
+  if (reinterpret_cast<uintptr_t>(dst + i) % 16 == 0) {
+    const __m128d tt = _mm_set1_pd(t), white = _mm_set1_pd(255.0);
+    for (; i + 2 <= n; i += 2) _mm_stream_pd(dst + i, _mm_and_pd(_mm_cmpge_pd(_mm_loadu_pd(src + i), tt), white));
+  }
+#endif
+  for (; i < n; ++i) dst[i] = src[i] >= t ? 255.0 : 0.0;
+}
+
 inline void stream_fence() {
 #if defined(__SSE2__)
   _mm_sfence();

@@ -66,14 +66,12 @@ void adaptive_threshold(const CImg<double>& in, CImg<double>& out, zel::Border b
 
 }  // namespace
 
-// The class entropies come from running sums of n ln n over the histogram;
-// a small margin keeps rounding from breaking a tie.
-ZEL_API int EntropicThresholdFun(const CImg<double>& in) {
-  if (in.is_empty()) return 0;
-  uint64_t counts[256] = {};
-  zel::levels::grey_histogram(zel::plane_at(in, 0, 0), zel::plane_size(in), counts, nullptr);
-  // With counts n_i and class total N, the entropy of a class is
-  // ln N - (sum of n_i ln n_i) / N; nlogn[t] is that sum over levels 0..t.
+namespace zel {
+namespace levels {
+
+// With counts n_i and class total N, the entropy of a class is
+// ln N - (sum of n_i ln n_i) / N; nlogn[t] is that sum over levels 0..t.
+int kapur_level(const uint64_t counts[256]) {
   double nlogn[256], total_nlogn = 0.0;
   uint64_t cum[256], total = 0;
   for (int i = 0; i < 256; ++i) {
@@ -95,6 +93,22 @@ ZEL_API int EntropicThresholdFun(const CImg<double>& in) {
   int lowest = 0;
   while (lowest < 255 && counts[lowest] == 0) ++lowest;
   return counts[lowest] ? lowest : 0;
+}
+
+}  // namespace levels
+}  // namespace zel
+
+// Kapur, Sahoo and Wong's maximum entropy criterion over slice 0 of channel 0:
+// the threshold t splits the histogram into levels 0..t and t+1..255 and
+// maximises the sum of the two classes' entropies. The result is the last
+// level of the dark class; the lowest t wins a tie. Without two non-empty
+// classes (an empty image or a single grey level) the result is the lowest
+// level present, 0 if none.
+ZEL_API int EntropicThresholdFun(const CImg<double>& in) {
+  if (in.is_empty()) return 0;
+  uint64_t counts[256] = {};
+  zel::levels::grey_histogram(zel::plane_at(in, 0, 0), zel::plane_size(in), counts, nullptr);
+  return zel::levels::kapur_level(counts);
 }
 
 ZEL_API void GSCapThresholdFun(const CImg<double>& in, CImg<double>& out, int threshold) {

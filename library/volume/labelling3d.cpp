@@ -11,6 +11,7 @@
 
 #include "../core/helpers.h"
 #include "../dll.h"
+#include "components3d.h"
 
 namespace zel {
 namespace {
@@ -137,6 +138,25 @@ void one_blob(const CImg<double>& in, CImg<double>& out, Better better) {
 }
 
 }  // namespace
+
+// Clears, channel by channel, every component with fewer than min_voxels
+// voxels: each channel is labelled as a one-channel volume of its own, in
+// place, and only the runs of the dropped components are written.
+void drop_small_components(CImg<double>& img, uint64_t min_voxels) {
+  for (int c = 0; c < img.spectrum(); ++c) {
+    CImg<double> channel = img.get_shared_channel(static_cast<unsigned>(c));
+    const Components cs = components(channel);
+    const std::vector<uint64_t> n = volumes(cs);
+    const size_t w = static_cast<size_t>(img.width());
+    for (size_t r = 0; r + 1 < cs.first.size(); ++r)
+      for (size_t i = cs.first[r]; i < cs.first[r + 1]; ++i)
+        if (n[cs.label[i]] < min_voxels) {
+          double* row = channel.data() + r * w;
+          std::fill(row + cs.runs[i].x0, row + cs.runs[i].x1 + 1, 0.0);
+        }
+  }
+}
+
 }  // namespace zel
 
 using namespace zel;
