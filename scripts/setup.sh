@@ -7,6 +7,8 @@
 #                             python3-scipy and python3-skimage (the yardsticks
 #                             of the volume filters and the Sauvola segmentation)
 #   scripts/setup.sh --valgrind also valgrind (the runner tests under memcheck)
+#   scripts/setup.sh --fuzz   also clang and its runtime libraries with
+#                             libFuzzer (the value-file readers' fuzz targets)
 set -euo pipefail
 
 packages=(g++ cmake make cimg-dev libpng-dev libjpeg-dev libtiff-dev libx11-dev
@@ -17,6 +19,9 @@ if [[ "${1:-}" == "--bench" ]]; then
 fi
 if [[ "${1:-}" == "--valgrind" ]]; then
   packages+=(valgrind)
+fi
+if [[ "${1:-}" == "--fuzz" ]]; then
+  packages+=(clang libclang-rt-dev)
 fi
 
 missing=()

@@ -4,6 +4,7 @@
 
 #include <gtest/gtest.h>
 #include <sys/wait.h>
+#include <csignal>
 #include <unistd.h>
 
 #include <algorithm>
@@ -29,6 +30,7 @@ struct RunResult {
   std::string out, err;
   int status = -1;       // exit status; -1 when the process died by a signal
   bool signalled = false;
+  bool timed_out = false;  // stopped at time_limit_
 };
 
 inline std::string slurp(const fs::path& p) {
@@ -52,7 +54,9 @@ class RunnerTest : public ::testing::Test {
   RunResult run(const std::vector<std::string>& args) const {
     // ZEL_RUN_WRAPPER (for example a valgrind command line) runs the runner under a checker.
     const char* wrapper = std::getenv("ZEL_RUN_WRAPPER");
-    std::string cmd = "cd '" + dir_.string() + "' && exec " + (wrapper ? wrapper : "") + " '" ZEL_TOOLBOX "'";
+    std::string cmd = "cd '" + dir_.string() + "' && exec ";
+    if (time_limit_ > 0) cmd += "timeout -k 2 " + std::to_string(time_limit_) + " ";
+    cmd += std::string(wrapper ? wrapper : "") + " '" ZEL_TOOLBOX "'";
     for (const std::string& a : args) cmd += " '" + a + "'";
     cmd += " >stdout.txt 2>stderr.txt";
     const int raw = std::system(cmd.c_str());
@@ -63,6 +67,7 @@ class RunnerTest : public ::testing::Test {
     fs::remove(path("stderr.txt"));
     if (WIFEXITED(raw)) r.status = WEXITSTATUS(raw);
     r.signalled = WIFSIGNALED(raw);
+    r.timed_out = time_limit_ > 0 && (r.status == 124 || r.status == 128 + SIGKILL);
     return r;
   }
 
@@ -107,6 +112,7 @@ class RunnerTest : public ::testing::Test {
   }
 
   fs::path dir_;
+  int time_limit_ = 0;  // seconds a run may take (0: no limit)
 };
 
 }  // namespace zel_test
