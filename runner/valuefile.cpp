@@ -291,7 +291,8 @@ CImg<double> read_image_body(InputFile& f, const ImageHeader& head) {
   } catch (const std::exception&) {
     f.fail("cannot allocate the " + std::to_string(head.count) + " values its header announces");
   }
-  std::vector<double> buf(kChunk);
+  // A transfer buffer no bigger than a plane: small files stay cheap.
+  std::vector<double> buf(std::min<unsigned long long>(kChunk, static_cast<unsigned long long>(head.sx) * head.sy));
   const size_t w = static_cast<size_t>(head.sx), hh = static_cast<size_t>(head.sy);
   for (int32_t z = 0; z < head.sz; ++z)
     for (int32_t v = 0; v < head.sv; ++v) read_plane(f, img.data(0, 0, z, v), w, hh, buf);
@@ -418,7 +419,7 @@ void WriteImage(PendingFile& file, const CImg<double>& img) {
     return;
   }
   write_header(file, img.height(), img.width(), img.spectrum(), img.depth());
-  std::vector<double> buf(kChunk);
+  std::vector<double> buf(std::min(kChunk, w * h));
   for (int z = 0; z < img.depth(); ++z)
     for (int v = 0; v < img.spectrum(); ++v) write_plane(file, img.data(0, 0, z, v), w, h, buf);
 }

@@ -2,6 +2,7 @@
 // from the file name's extension (writing DICOM through medcon); DICOM files
 // are read through the DICOM library (dicom_series.cpp), as the series
 // reader reads them, so that both give the same values.
+#include <fcntl.h>
 #include <unistd.h>
 
 #include <cstdio>
@@ -41,10 +42,24 @@ ZEL_API void DicomOpenFunSingle(CImg<double>& out, const char* path) {
   if (!path || !*path) throw std::invalid_argument("no file name given");
   if (zel::IsDicomPath(path)) return zel::ReadDicomImage(path, out);
   CImg<double> loaded;
-  try {
-    loaded.load(path);
-  } catch (const std::exception& e) {
-    throw std::runtime_error(std::string(path) + ": cannot load: " + e.what());
+  {
+    // The image library and the converters it starts print their own
+    // messages on stderr: silenced while loading, so that a failure shows as
+    // the runner's one line.
+    std::fflush(stderr);
+    const int saved = ::dup(2), null = ::open("/dev/null", O_WRONLY | O_CLOEXEC);
+    if (saved >= 0 && null >= 0) ::dup2(null, 2);
+    if (null >= 0) ::close(null);
+    const auto restore = [saved] {
+      if (saved >= 0) ::dup2(saved, 2), ::close(saved);
+    };
+    try {
+      loaded.load(path);
+    } catch (const std::exception& e) {
+      restore();
+      throw std::runtime_error(std::string(path) + ": cannot load: " + e.what());
+    }
+    restore();
   }
   if (loaded.is_empty()) throw std::runtime_error(std::string(path) + ": the file holds no image");
   if (loaded.depth() > 1) loaded.slice(0);

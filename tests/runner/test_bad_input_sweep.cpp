@@ -114,9 +114,7 @@ struct KnownFault {
   const char* fault;
 };
 const KnownFault kKnownFaults[] = {
-    // The image library's and the converter's own messages reach stderr
-    // before the runner's line (issue 16, "one line on stderr").
-    {"DICOMReadSingle", 1, "", "more than one stderr line"},
+    {"", 0, "", ""},  // none known; an entry names the command, slot, case and why
 };
 
 const KnownFault* known_fault(const std::string& command, size_t slot, const std::string& case_name) {
