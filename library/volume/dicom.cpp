@@ -5,6 +5,7 @@
 #include <fcntl.h>
 #include <unistd.h>
 
+#include <cctype>
 #include <cstdio>
 #include <stdexcept>
 #include <string>
@@ -31,6 +32,21 @@ std::string reason(const std::exception& e, const std::string& from, const std::
   for (size_t at = 0; !from.empty() && (at = text.find(from, at)) != std::string::npos; at += to.size())
     text.replace(at, from.size(), to);
   return text;
+}
+
+// The largest value the format named by path's extension stores (its whole
+// numbers run from 0), or 0 for a format that stores the doubles as they are.
+// An extension of no format the writer supports is refused before anything
+// is written.
+double format_ceiling(const std::string& path) {
+  const size_t slash = path.find_last_of('/'), dot = path.find_last_of('.');
+  std::string ext = dot != std::string::npos && (slash == std::string::npos || dot > slash) ? path.substr(dot + 1) : "";
+  for (char& c : ext) c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
+  if (ext == "png" || ext == "pgm" || ext == "ppm" || ext == "pnm") return 65535.0;
+  if (ext == "jpg" || ext == "jpeg" || ext == "bmp") return 255.0;
+  if (ext == "tif" || ext == "tiff" || ext == "dcm") return 0.0;
+  throw std::invalid_argument(path + ": cannot write this format (the writer knows .png, .jpg, .jpeg, .bmp, .pgm, "
+                              ".ppm, .pnm, .tif, .tiff and .dcm)");
 }
 
 }  // namespace
@@ -73,8 +89,21 @@ ZEL_API void DicomSaveFun(const CImg<double>& in, const char* path) {
   if (!path || !*path) throw std::invalid_argument("no file name given");
   if (in.is_empty()) throw std::invalid_argument("cannot save an empty image");
   const std::string target(path), temp = temporary_sibling(target);
+  const double top = format_ceiling(target);
+  // A format of whole numbers gets values it can hold: clamped to 0..top,
+  // NaN as 0 (the image library would convert the others with undefined
+  // results).
+  CImg<double> mapped;
+  if (top > 0.0) {
+    bool fits = true;
+    cimg_for(in, p, double) fits = fits && *p >= 0.0 && *p <= top;
+    if (!fits) {
+      mapped.assign(in);
+      cimg_for(mapped, p, double) *p = *p > 0.0 ? (*p < top ? *p : top) : 0.0;
+    }
+  }
   try {
-    in.save(temp.c_str());
+    (mapped.is_empty() ? in : mapped).save(temp.c_str());
   } catch (const std::exception& e) {
     std::remove(temp.c_str());
     throw std::runtime_error(target + ": cannot write: " + reason(e, temp, target));

@@ -5,6 +5,7 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <cmath>
 #include <string>
 
 #include "dll.h"
@@ -90,6 +91,34 @@ TEST_F(Reliability, LeftoversOfDeadRunsAreRemovedOthersKept) {
   EXPECT_FALSE(exists(dead));
   EXPECT_TRUE(exists(alive));
   EXPECT_TRUE(exists(other));
+}
+
+
+// Values an image format of whole numbers cannot hold are clamped into its
+// range (NaN as 0) before the writer sees them; a name of no known format is
+// refused before anything is written.
+TEST_F(Reliability, SavingMapsValuesIntoTheFormatAndRefusesUnknownFormats) {
+  CImg<double> odd(5, 1, 1, 1);
+  const double values[] = {std::nan(""), INFINITY, -5, 300, 70000};
+  for (int x = 0; x < 5; ++x) odd(x, 0) = values[x];
+  image_file("odd", odd);
+  const std::vector<std::string> before = files();
+  for (const char* name : {"out.xyz", "out", "out.kqmat", "dir.png/out"}) {
+    const RunResult r = run({"DICOMSave", "odd", name});
+    EXPECT_EQ(r.status, 1) << name;
+    EXPECT_EQ(files(), before) << name;
+  }
+  struct Case {
+    const char* name;
+    std::vector<double> want;
+  };
+  for (const Case& k : {Case{"odd.bmp", {0, 255, 0, 255, 255}}, Case{"odd.png", {0, 65535, 0, 300, 65535}}}) {
+    const RunResult saved = run({"DICOMSave", "odd", k.name});
+    ASSERT_EQ(saved.status, 0) << k.name << ": " << saved.err;
+    ASSERT_EQ(run({"DICOMReadSingle", k.name}).status, 0) << k.name;
+    const CImg<double> back = result_image();
+    for (int x = 0; x < 5; ++x) EXPECT_EQ(back(x, 0, 0, 0), k.want[x]) << k.name << " " << x;
+  }
 }
 
 }  // namespace
