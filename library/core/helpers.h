@@ -3,6 +3,10 @@
 // streaming stores for outputs filled once.
 #pragma once
 
+#include <unistd.h>
+
+#include <string>
+
 #include <climits>
 #include <cstddef>
 #include <stdexcept>
@@ -68,6 +72,11 @@ inline void assign_checked(CImg<double>& img, long long w, long long h, long lon
       throw std::invalid_argument("image size exceeds the largest image buffer");
     n *= static_cast<unsigned long long>(f);
   }
+  // An image bigger than the machine's memory is refused before the attempt
+  // (a sanitizer build would abort on the failed allocation, not throw).
+  const long pages = ::sysconf(_SC_PHYS_PAGES), page = ::sysconf(_SC_PAGE_SIZE);
+  if (pages > 0 && page > 0 && n > static_cast<unsigned long long>(pages) * static_cast<unsigned long long>(page) / 8)
+    throw std::invalid_argument("an image of " + std::to_string(n) + " values is larger than this machine's memory");
   img.assign(static_cast<unsigned int>(w), static_cast<unsigned int>(h), static_cast<unsigned int>(d),
              static_cast<unsigned int>(c));
 }
