@@ -9,9 +9,8 @@
 
 namespace zel {
 
-namespace {
+namespace kernels {
 
-// Bit j set where p[j] >= t, for the 64 values p[0..64). NaN is never object.
 uint64_t mask64_plain(const double* p, double t) {
   uint64_t bits = 0;
   for (int j = 0; j < 64; ++j) bits |= static_cast<uint64_t>(p[j] >= t) << j;
@@ -28,13 +27,17 @@ __attribute__((target("avx2"))) uint64_t mask64_avx2(const double* p, double t) 
 }
 #endif
 
+}  // namespace kernels
+
+namespace {
+
 // The widest form that this processor runs, chosen once.
 using Mask64 = uint64_t (*)(const double*, double);
 Mask64 pick_mask64() {
 #if defined(__x86_64__)
-  if (__builtin_cpu_supports("avx2")) return mask64_avx2;
+  if (__builtin_cpu_supports("avx2")) return kernels::mask64_avx2;
 #endif
-  return mask64_plain;
+  return kernels::mask64_plain;
 }
 const Mask64 mask64 = pick_mask64();
 

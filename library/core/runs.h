@@ -22,6 +22,15 @@ inline size_t mask_words(int w) { return (static_cast<size_t>(w) + 63) / 64; }
 // that are at least t; with `keep`, ANDs them into the bits already there.
 void mask_at_least(const double* row, int w, double t, uint64_t* words, bool keep = false);
 
+// The 64-value step of mask_at_least: bit j set where p[j] >= t (NaN is
+// never object). mask_at_least uses the AVX2 form where the processor has it.
+namespace kernels {
+uint64_t mask64_plain(const double* p, double t);
+#if defined(__x86_64__)
+uint64_t mask64_avx2(const double* p, double t);  // call only where the processor has AVX2
+#endif
+}  // namespace kernels
+
 // Appends the runs of one row's mask to `runs`.
 void runs_of_row(const uint64_t* words, int w, int32_t y, std::vector<Run>& runs);
 

@@ -7,8 +7,6 @@ namespace zel {
 namespace stats {
 
 #if defined(ZEL_AVX2_KERNELS)
-Moments moments2_avx2(const double* p, size_t n);  // sample_statistics_avx2.cpp
-Moments moments4_avx2(const double* p, size_t n);
 namespace {
 const bool kAvx2 = __builtin_cpu_supports("avx2");
 }

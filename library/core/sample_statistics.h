@@ -98,6 +98,12 @@ struct Moments {
 
 Moments moments2(const double* p, size_t n);  // n, mean and M2
 Moments moments4(const double* p, size_t n);  // n, mean and M2 .. M4
+#if defined(ZEL_AVX2_KERNELS)
+// The same sums built for AVX2 (sample_statistics_avx2.cpp), the same bits;
+// moments2 and moments4 call them where the processor has AVX2.
+Moments moments2_avx2(const double* p, size_t n);
+Moments moments4_avx2(const double* p, size_t n);
+#endif
 template <int Order>
 inline Moments moments(const double* p, size_t n) {
   static_assert(Order == 2 || Order == 4, "moments of order 2 or 4");
