@@ -224,6 +224,31 @@ TEST(Susan, MarksTheCornerOfASquareOnly) {
   EXPECT_EQ(out.sum(), 0.0);
 }
 
+// The area limit is inclusive: a corner whose USAN holds exactly 18 of the
+// 37 mask pixels is marked, one whose smallest candidate holds 19 is not.
+// (Wedges found by search; no other pixel of either is a candidate at 18.)
+TEST(Susan, AreaLimitIsEighteenInclusive) {
+  auto picture = [](const std::vector<std::string>& rows) {
+    CImg<double> img(static_cast<int>(rows[0].size()), static_cast<int>(rows.size()), 1, 1, 0.0);
+    cimg_forXY(img, x, y) img(x, y) = rows[y][x] == '#' ? 100.0 : 0.0;
+    return img;
+  };
+  const CImg<double> at_limit = picture({"#####........", "#####........", "######.......", "######.......",
+                                         "######.......", "######.......", "#######......", "#######......",
+                                         "########.....", "#########....", "#########....", "##########...",
+                                         "###########.."});
+  const CImg<double> above_limit = picture({"#############", "#############", "#############", "#############",
+                                            "#############", "#############", "#############", "........#####",
+                                            "...........##", ".............", ".............", ".............",
+                                            "............."});
+  CImg<double> out;
+  SusanDetectorFun(at_limit, out, 27, 0);
+  EXPECT_EQ(out.sum(), 255.0);
+  EXPECT_EQ(out(6, 5), 255.0);
+  SusanDetectorFun(above_limit, out, 27, 0);
+  EXPECT_EQ(out.sum(), 0.0);
+}
+
 // Every operation treats each slice and channel as a plane of its own, and
 // serves empty, tiny and NaN images without reading outside them.
 std::vector<std::pair<const char*, Op>> edge_ops() {
