@@ -50,18 +50,10 @@ std::vector<char> grow(const double* plane, int w, int h, int sx, int sy, Box& b
   in[static_cast<size_t>(sy) * w + sx] = 1;
   queue.push(static_cast<size_t>(sy) * w + sx);
   int x0 = sx, x1 = sx, y0 = sy, y1 = sy;
-  while (!queue.empty()) {
-    const size_t i = queue.pop();
-    const int x = static_cast<int>(i % w), y = static_cast<int>(i / w);
+  const auto near_seed = [&](size_t j) { return std::fabs(plane[j] - seed) <= kGrowTolerance; };
+  flood4(queue, in, w, h, near_seed, [&](size_t, int x, int y) {
     x0 = std::min(x0, x), x1 = std::max(x1, x), y0 = std::min(y0, y), y1 = std::max(y1, y);
-    const auto visit = [&](bool ok, size_t j) {
-      if (ok && !in[j] && std::fabs(plane[j] - seed) <= kGrowTolerance) in[j] = 1, queue.push(j);
-    };
-    visit(x > 0, i - 1);
-    visit(x + 1 < w, i + 1);
-    visit(y > 0, i - w);
-    visit(y + 1 < h, i + w);
-  }
+  });
   const int margin = static_cast<int>(std::ceil(kIterations * kMaxStep + kBand)) + 2;
   box.x0 = std::max(0, x0 - margin), box.y0 = std::max(0, y0 - margin);
   box.w = std::min(w - 1, x1 + margin) - box.x0 + 1, box.h = std::min(h - 1, y1 + margin) - box.y0 + 1;

@@ -40,18 +40,7 @@ size_t tracked_volume(const CImg<double>& in, int x, int y, const char* which) {
   const auto flood = [&](int z) {
     const double* p = plane_at(classes, z, 0);
     size_t count = 0;
-    while (!queue.empty()) {
-      const size_t i = queue.pop();
-      ++count;
-      const int px = static_cast<int>(i % w), py = static_cast<int>(i / w);
-      const auto visit = [&](bool ok, size_t j) {
-        if (ok && !cur[j] && p[j] == cls) cur[j] = 1, queue.push(j);
-      };
-      visit(px > 0, i - 1);
-      visit(px + 1 < w, i + 1);
-      visit(py > 0, i - w);
-      visit(py + 1 < h, i + w);
-    }
+    flood4(queue, cur, w, h, [&](size_t j) { return p[j] == cls; }, [&](size_t, int, int) { ++count; });
     return count;
   };
   const size_t seed = static_cast<size_t>(y) * w + x;
