@@ -3,10 +3,16 @@
 // are read through the DICOM library (dicom_series.cpp), as the series
 // reader reads them, so that both give the same values.
 #include <fcntl.h>
+#include <signal.h>
 #include <unistd.h>
 
 #include <cctype>
+#include <cerrno>
 #include <cstdio>
+#include <cstdlib>
+#include <filesystem>
+#include <system_error>
+#include <utility>
 #include <stdexcept>
 #include <string>
 
@@ -15,15 +21,43 @@
 
 namespace {
 
-// A name in the same folder as path, with the same extension, for writing
-// the file before it replaces path.
-std::string temporary_sibling(const std::string& path) {
+// path as its stem and extension ("dir/out" and ".png").
+std::pair<std::string, std::string> split_extension(const std::string& path) {
   const size_t slash = path.find_last_of('/');
   const size_t dot = path.find_last_of('.');
   const bool has_ext = dot != std::string::npos && (slash == std::string::npos || dot > slash + 1);
-  const std::string stem = has_ext ? path.substr(0, dot) : path;
-  const std::string ext = has_ext ? path.substr(dot) : std::string();
+  if (!has_ext) return {path, std::string()};
+  return {path.substr(0, dot), path.substr(dot)};
+}
+
+// A name in the same folder as path, with the same extension, for writing
+// the file before it replaces path: "<stem>.tmp<pid><ext>".
+std::string temporary_sibling(const std::string& path) {
+  const auto [stem, ext] = split_extension(path);
   return stem + ".tmp" + std::to_string(::getpid()) + ext;
+}
+
+// Removes the temporary siblings of path that earlier saves, killed while
+// writing, left behind: those whose process no longer exists.
+void remove_dead_siblings(const std::string& path) {
+  namespace fs = std::filesystem;
+  const auto [stem, ext] = split_extension(path);
+  const fs::path stem_path(stem);
+  const std::string prefix = stem_path.filename().string() + ".tmp";
+  fs::path folder = stem_path.parent_path();
+  if (folder.empty()) folder = ".";
+  std::error_code ec;
+  for (fs::directory_iterator it(folder, ec), end; !ec && it != end; it.increment(ec)) {
+    const std::string name = it->path().filename().string();
+    if (name.size() <= prefix.size() + ext.size() || name.compare(0, prefix.size(), prefix) != 0 ||
+        name.compare(name.size() - ext.size(), ext.size(), ext) != 0)
+      continue;
+    const std::string digits = name.substr(prefix.size(), name.size() - prefix.size() - ext.size());
+    if (digits.empty() || digits.size() > 10 || digits.find_first_not_of("0123456789") != std::string::npos) continue;
+    const long pid = std::strtol(digits.c_str(), nullptr, 10);
+    std::error_code gone;
+    if (pid > 0 && ::kill(static_cast<pid_t>(pid), 0) != 0 && errno == ESRCH) fs::remove(it->path(), gone);
+  }
 }
 
 // The image library's message with every mention of `from` replaced by `to`.
@@ -90,6 +124,7 @@ ZEL_API void DicomSaveFun(const CImg<double>& in, const char* path) {
   if (in.is_empty()) throw std::invalid_argument("cannot save an empty image");
   const std::string target(path), temp = temporary_sibling(target);
   const double top = format_ceiling(target);
+  remove_dead_siblings(target);
   // A format of whole numbers gets values it can hold: clamped to 0..top,
   // NaN as 0 (the image library would convert the others with undefined
   // results).

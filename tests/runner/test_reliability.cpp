@@ -91,6 +91,15 @@ TEST_F(Reliability, LeftoversOfDeadRunsAreRemovedOthersKept) {
   EXPECT_FALSE(exists(dead));
   EXPECT_TRUE(exists(alive));
   EXPECT_TRUE(exists(other));
+
+  // A save's temporary siblings ("<stem>.tmp<pid><ext>"), likewise.
+  const std::string dead_png = "out.tmp2147483646.png", alive_png = "out.tmp" + std::to_string(::getpid()) + ".png";
+  for (const std::string& f : {dead_png, alive_png, std::string("out.tmp2147483646.bmp")}) raw_file(f, {1}, {});
+  ASSERT_EQ(run({"DICOMSave", "img", "out.png"}).status, 0);
+  EXPECT_FALSE(exists(dead_png));
+  EXPECT_TRUE(exists(alive_png));
+  EXPECT_TRUE(exists("out.tmp2147483646.bmp"));  // another format's: not this save's
+  EXPECT_TRUE(exists("out.png"));
 }
 
 
