@@ -12,6 +12,7 @@
 #include <dcmtk/dcmdata/dcdeftag.h>
 #include <dcmtk/dcmdata/dcfilefo.h>
 #include <dcmtk/dcmdata/dcrledrg.h>
+#include <dcmtk/dcmdata/dcstack.h>
 #include <dcmtk/dcmdata/dcxfer.h>
 #include <dcmtk/dcmjpeg/djdecode.h>
 #include <dcmtk/dcmjpls/djdecode.h>
@@ -89,14 +90,36 @@ std::string text_of(DcmDataset& ds, const DcmTagKey& key) {
   return ds.findAndGetOFString(key, s).good() ? std::string(s.c_str()) : std::string();
 }
 
+// Whether an element announces a value longer than the whole file. The
+// parser leaves long values on disk and allocates their announced length
+// when one is read: a small damaged file could ask for gigabytes.
+bool announces_more_than(DcmFileFormat& parsed, uintmax_t file_bytes) {
+  DcmStack stack;
+  while (parsed.nextObject(stack, OFTrue).good()) {
+    // Elements only: the length of a data set or sequence is computed for
+    // an encoding of the parser's choosing, not read from the file.
+    if (!stack.top()->isLeaf()) continue;
+    const Uint32 length = stack.top()->getLengthField();  // as read: getLength() would load the value
+    if (length != DCM_UndefinedLength && length > file_bytes) return true;
+  }
+  return false;
+}
+
 // Parses file up to its pixel data, whose value stays on disk until it is
 // read. False when the file is not a DICOM image: the parser finds no
-// element, or no rows and columns.
+// element, or no rows and columns; also false, with `damaged` set, when an
+// element announces more bytes than the file holds.
 bool read_header(const std::string& file, Header& h) {
   if (!may_be_dicom(file)) return false;
   auto parsed = std::make_unique<DcmFileFormat>();
   const OFCondition status = parsed->loadFile(file.c_str(), EXS_Unknown, EGL_noChange, DCM_MaxReadLength,
                                               ERM_autoDetect);
+  std::error_code ec;
+  const uintmax_t file_bytes = fs::file_size(file, ec);
+  if (ec || announces_more_than(*parsed, file_bytes)) {
+    h.damaged = true;
+    return false;
+  }
   DcmDataset& ds = *parsed->getDataset();
   Uint16 rows = 0, columns = 0, samples = 1;
   if (ds.findAndGetUint16(DCM_Rows, rows).bad() || ds.findAndGetUint16(DCM_Columns, columns).bad() || rows == 0 ||
@@ -131,7 +154,8 @@ Header given_header(const std::string& file) {
   if (fs::is_directory(st)) throw std::invalid_argument(file + ": is a folder, not a DICOM file");
   if (!fs::is_regular_file(st)) throw std::invalid_argument(file + ": not a regular file");
   Header h;
-  if (!read_header(file, h)) throw std::invalid_argument(file + ": not a DICOM image file");
+  if (!read_header(file, h))
+    throw std::invalid_argument(file + (h.damaged ? ": truncated or damaged" : ": not a DICOM image file"));
   return h;
 }
 
@@ -274,7 +298,8 @@ ZEL_API void DicomOpenFun(CImg<double>& out, const char* path) {
     std::error_code ec;
     if (!fs::is_regular_file(file, ec)) continue;
     Header h;
-    // What is not DICOM is passed over, whatever its name.
+    // What is not DICOM is passed over, whatever its name (so is a file too
+    // damaged to tell its series, as garbage that starts like DICOM is).
     if (!read_header(file, h) || h.study != first.study || h.series != first.series) continue;
     if (h.rows != first.rows || h.columns != first.columns || h.samples != first.samples) {
       ++other_size;

@@ -203,7 +203,16 @@ class DicomRead(unittest.TestCase):
         write(os.path.join(folder, "grown"), grown)
         with open(os.path.join(folder, "text"), "w") as f:
             f.write("hello\n" * 40)
-        for name in ("missing", "text", "cut", "grown", ""):
+        # An element that announces 2.5 GB in a file of a few hundred bytes.
+        write(os.path.join(folder, "liar"), slice_dataset(1, np.arange(64).reshape(8, 8), series=generate_uid(),
+                                                          slope="2", intercept="0"), implicit=True)
+        with open(os.path.join(folder, "liar"), "rb") as f:
+            liar = bytearray(f.read())
+        at = liar.index(b"\x28\x00\x53\x10") + 4  # Rescale Slope's 4-byte length
+        liar[at:at + 4] = (0xA0000000).to_bytes(4, "little")
+        with open(os.path.join(folder, "liar"), "wb") as f:
+            f.write(liar)
+        for name in ("missing", "text", "cut", "grown", "liar", ""):
             path = os.path.join(folder, name)
             self.expect_error(self.run_toolbox("DICOMRead", path), path)
             if name not in ("", "text"):  # (other formats go to the image library)
