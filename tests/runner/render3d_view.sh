@@ -26,21 +26,22 @@ python3 "$valuefile" ball vol.kqmat 12 10 8
 "$toolbox" Render3D vol.kqmat >stdout.txt 2>stderr.txt &
 run=$!
 window=$(timeout 20 xdotool search --sync --onlyvisible --class CImg | head -1) || fail "no window appeared"
-[[ "$(xdotool getwindowname "$window")" == "" ]] || fail "the window has a title"
-size=$(xwininfo -id "$window" | awk '/Width:/{w=$2} /Height:/{h=$2} END{print w "x" h}')
+[[ "$(timeout 10 xdotool getwindowname "$window")" == "" ]] || fail "the window has a title"
+size=$(timeout 10 xwininfo -id "$window" | awk '/Width:/{w=$2} /Height:/{h=$2} END{print w "x" h}')
 [[ "$size" == "256x256" ]] || fail "window is $size"
 sleep 0.5
 [[ ! -e temp_out_kq_matfile0.kqmat ]] || fail "a result was written while the window was open"
 kill -0 "$run" 2>/dev/null || fail "the run ended with the window open"
 
 # Esc again until the run ends: on a loaded machine the first key can arrive
-# before the viewer's event loop runs.
-for _ in $(seq 60); do
-  kill -0 "$run" 2>/dev/null || break
-  xdotool key --window "$window" Escape 2>/dev/null || true
+# before the viewer's event loop runs. A deadline, not a count of keys, since
+# each key can itself take seconds there.
+deadline=$((SECONDS + 60))
+while kill -0 "$run" 2>/dev/null && ((SECONDS < deadline)); do
+  timeout 5 xdotool key --window "$window" Escape 2>/dev/null || true
   sleep 0.5
 done
-kill -0 "$run" 2>/dev/null && fail "the run did not end when the window was closed"
+kill -0 "$run" 2>/dev/null && fail "the run did not end within 60 s of the first Esc"
 wait "$run" && status=0 || status=$?
 run=
 [[ $status == 0 ]] || fail "exit status $status: $(cat stderr.txt)"
