@@ -5,7 +5,9 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <cmath>
+#include <fstream>
 #include <string>
 
 #include "dll.h"
@@ -127,6 +129,23 @@ TEST_F(Reliability, SavingMapsValuesIntoTheFormatAndRefusesUnknownFormats) {
     ASSERT_EQ(run({"DICOMReadSingle", k.name}).status, 0) << k.name;
     const CImg<double> back = result_image();
     for (int x = 0; x < 5; ++x) EXPECT_EQ(back(x, 0, 0, 0), k.want[x]) << k.name << " " << x;
+  }
+}
+
+// Picture files the image library cannot load: one line on stderr, from the
+// runner, and nothing else (no decoder messages, and under the sanitizers no
+// leak report from the decoder's error path).
+TEST_F(Reliability, UnloadablePicturesGiveOneLine) {
+  ASSERT_EQ(run({"DICOMSave", "img", "full.png"}).status, 0);
+  const std::string png = slurp(path("full.png"));
+  std::ofstream(path("cut.png"), std::ios::binary) << png.substr(0, png.size() / 2);
+  std::ofstream(path("noise.png"), std::ios::binary) << std::string(300, '\x5a');
+  // (Each failed load also tries the external converters: a few seconds each.)
+  for (const char* name : {"cut.png", "noise.png", "/dev/null"}) {
+    const RunResult r = run({"DICOMReadSingle", name});
+    EXPECT_EQ(r.status, 1) << name;
+    EXPECT_EQ(r.out, "") << name;
+    EXPECT_EQ(std::count(r.err.begin(), r.err.end(), '\n'), 1) << name << ": " << r.err;
   }
 }
 
