@@ -187,9 +187,16 @@ void convert_frame(const Word* src, const Header& h, const Layout& l, double* ds
   }
 }
 
-// Decodes the first frame of h's file into slice z of out, whose width,
-// height and channels match the header.
-void read_frame(Header& h, CImg<double>& out, unsigned z) {
+// The first frame of h's file, ready to convert: its layout and its pixel
+// data element, checked to hold the whole frame (compressed data is decoded
+// here). Called before an image is sized from the header, so that a header
+// announcing more than its file holds allocates nothing.
+struct Frame {
+  Layout layout;
+  DcmElement* pixels;
+  size_t bytes;
+};
+Frame check_frame(Header& h) {
   if (h.damaged) throw std::runtime_error(h.file + ": truncated or damaged");
   DcmDataset& ds = *h.parsed->getDataset();
   if (DcmXfer(ds.getOriginalXfer()).isEncapsulated() &&
@@ -212,6 +219,17 @@ void read_frame(Header& h, CImg<double>& out, unsigned z) {
   const size_t frame = static_cast<size_t>(h.rows) * h.columns * h.samples * (allocated / 8);
   if (pixels->getLength() < frame)
     throw std::runtime_error(h.file + ": holds less pixel data than its header announces");
+  return {layout, pixels, frame};
+}
+
+// Decodes the first frame of h's file into slice z of out, whose width,
+// height and channels match the header.
+void read_frame(Header& h, CImg<double>& out, unsigned z) {
+  const Frame f = check_frame(h);
+  const Layout& layout = f.layout;
+  const unsigned allocated = layout.allocated;
+  const size_t frame = f.bytes;
+  DcmElement* pixels = f.pixels;
   double* dst = out.data(0, 0, z, 0);
   const size_t stride = static_cast<size_t>(out.width()) * out.height() * out.depth();
   // The library hands 8-bit data as bytes and wider data as 16-bit words in
@@ -272,6 +290,7 @@ bool IsDicomPath(const std::string& path) {
 
 void ReadDicomImage(const std::string& path, CImg<double>& out) {
   Header h = given_header(path);
+  check_frame(h);
   CImg<double> image(h.columns, h.rows, 1, h.samples);
   read_frame(h, image, 0);
   out.swap(image);
@@ -285,7 +304,8 @@ ZEL_API void DicomOpenFun(CImg<double>& out, const char* path) {
   if (!path || !*path) throw std::invalid_argument("no file name given");
   const std::string given(path);
   Header first = given_header(given);
-  if (first.damaged) throw std::runtime_error(given + ": truncated or damaged");
+  check_frame(first);
+  first.parsed.reset();  // its slice is read again with the others
   const fs::path folder = fs::path(given).parent_path();
   const std::vector<std::string> names = list_folder(folder);
   write_listing(names);
