@@ -3,13 +3,14 @@
 command line doing the same job on the same pixels, plus cp and cat of the
 same file as the floor of any run that reads and writes it.
 
-Usage: runner_vs_vips.py <zel_toolbox> [runs] [--pin CPU] [--side N]
+Usage: runner_vs_vips.py <zel_toolbox> [runs] [--pin CPU] [--side N] [--dir FOLDER]
 
 Both tools work on a grey image of doubles (4096 x 4096 unless --side is
 given): zel_toolbox on its value file (column-major planes), vips on its own
 .v file made from the same pixels. Each pair is run alternately `runs` times
 (zel, peer, zel, peer, ...) so that both see the same machine load, and the
-median wall times are compared. Peak memory is GNU time's maximum resident
+median wall times are compared (--pin: single-threaded runs pinned to that
+CPU; --dir: the files go there, e.g. /dev/shm to leave the disk out). Peak memory is GNU time's maximum resident
 size of one more run, reported against the size of the input value file.
 """
 import os
@@ -92,6 +93,11 @@ def main():
         k = args.index("--pin")
         pin = int(args[k + 1])
         del args[k:k + 2]
+    folder = None
+    if "--dir" in args:
+        k = args.index("--dir")
+        folder = args[k + 1]
+        del args[k:k + 2]
     if "--side" in args:
         k = args.index("--side")
         side = int(args[k + 1])
@@ -103,7 +109,7 @@ def main():
           (os.cpu_count(), len(os.sched_getaffinity(0)), ", single-threaded runs pinned to cpu %d" % pin if pin is not None else ""))
     print("image: %d x %d doubles, %d runs each, medians" % (side, side, runs))
 
-    work = tempfile.mkdtemp(prefix="zel_vs_vips_")
+    work = tempfile.mkdtemp(prefix="zel_vs_vips_", dir=folder)
     try:
         img = test_image(side)
         write_value_file(os.path.join(work, "img.kqmat"), img)
@@ -159,7 +165,7 @@ def main():
                 sys.stdout.flush()
 
         print("\n%-34s %12s %8s %7s" % ("peak memory / input file", "max RSS MiB", "ratio", "target"))
-        element_wise = {"RemovePixel", "NOT"}
+        element_wise = {"RemovePixel", "NOT", "Rotatep90"}
         seen = set()
         for label, a, b, envs, target in cases:
             for cmd in (a, b):
