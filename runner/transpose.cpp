@@ -76,7 +76,13 @@ void tile_sse2(const double* src, size_t ss, double* dst, size_t ds, size_t x0, 
   plain_part(src, ss, dst, ds, x0, x1, ye, y1);
 }
 
-const bool kHasAvx = __builtin_cpu_supports("avx");
+bool has_avx() {
+  static const bool yes = [] {
+    __builtin_cpu_init();  // may run before the runtime's own initialisation
+    return __builtin_cpu_supports("avx") != 0;
+  }();
+  return yes;
+}
 
 #endif
 
@@ -88,13 +94,14 @@ void transpose(const double* src, size_t src_stride, double* dst, size_t dst_str
   // Streaming stores need every destination block to start on a vector
   // boundary: the block starts are dst + y * dst_stride + x with x and y
   // multiples of the block size.
-  const size_t vector = kHasAvx ? 32 : 16;
+  const bool avx = has_avx();
+  const size_t vector = avx ? 32 : 16;
   stream = stream && aligned(dst, vector) && (dst_stride * sizeof(double)) % vector == 0;
   for (size_t y0 = 0; y0 < rows; y0 += kTile) {
     const size_t y1 = std::min(rows, y0 + kTile);
     for (size_t x0 = 0; x0 < cols; x0 += kTile) {
       const size_t x1 = std::min(cols, x0 + kTile);
-      if (kHasAvx)
+      if (avx)
         tile_avx(src, src_stride, dst, dst_stride, x0, x1, y0, y1, stream);
       else
         tile_sse2(src, src_stride, dst, dst_stride, x0, x1, y0, y1, stream);
