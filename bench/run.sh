@@ -2,7 +2,8 @@
 # Builds and runs the benchmarks: library operations against OpenCV, the
 # volume filters against scipy.ndimage and the Sauvola segmentation against
 # scikit-image (Debian's python3 with python3-scipy and python3-skimage),
-# "DICOMRead" against pydicom, and the runner end to end against cp and cat.
+# "DICOMRead" against pydicom, and the runner end to end against the vips
+# command line (and cp and cat of the same file).
 set -euo pipefail
 cd "$(dirname "$0")/.."
 bash scripts/setup.sh --bench
@@ -13,4 +14,4 @@ echo "cores: $(nproc)"
 /usr/bin/python3 bench/volume_vs_scipy.py build-bench/bench/zel_bench
 /usr/bin/python3 bench/dicom_vs_pydicom.py build-bench/zel_toolbox
 /usr/bin/python3 bench/segmentation_vs_skimage.py build-bench/bench/zel_bench
-python3 bench/runner_bench.py build-bench/zel_toolbox
+/usr/bin/python3 bench/runner_vs_vips.py build-bench/zel_toolbox 7 --pin 7

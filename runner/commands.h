@@ -7,6 +7,11 @@
 
 namespace zel {
 
+// Slot 0's result image taken over from the first image input, for a row
+// whose operation may write its result over its input (element-wise
+// operations, and copies that change a few pixels): `Op(im, im, ...)`.
+inline CImg<double>& over_input(const Args& a, Results& r) { return r.image_from(0, a, 1); }
+
 std::vector<Command> basics_rows();      // rows_basics.cpp
 std::vector<Command> blob_rows();        // rows_blobs.cpp
 std::vector<Command> arithmetic_rows();  // rows_arithmetic.cpp

@@ -20,13 +20,15 @@
 
 namespace zel {
 
-Args::Args(const char* signature, char** argv) {
+Args::Args(const char* signature, char** argv, QuarterTurn first_image) {
   const size_t n = std::strlen(signature);
   images_.reserve(n);
   for (size_t k = 0; k < n; ++k) {
     const char* file = argv[k];
     switch (signature[k]) {
-      case kImage: images_.push_back(GetImage(file)); break;
+      case kImage:
+        images_.push_back(GetImage(file, images_.empty() ? first_image : QuarterTurn::None));
+        break;
       case kImageSizes:
         sized_.push_back(std::make_unique<ImageSizes>(file));
         images_.emplace_back(sized_.back()->image(), true);  // a view, not a copy
@@ -61,6 +63,12 @@ Results::Slot& Results::set(int slot, Kind kind) {
 }
 
 CImg<double>& Results::image(int slot) { return set(slot, Kind::Image).img; }
+
+CImg<double>& Results::image_from(int slot, const Args& args, int k) {
+  CImg<double>& img = image(slot);
+  img = args.take_image(k);
+  return img;
+}
 
 void Results::number(double v, int slot) { set(slot, Kind::Number).num = v; }
 
@@ -152,7 +160,7 @@ int run_toolbox(int argc, char** argv) {
   try {
     Results results;
     {
-      const Args args(command->inputs, argv + 2);
+      const Args args(command->inputs, argv + 2, command->first_image);
       command->call(args, results);
     }  // the inputs are released before the results are written
     results.publish();

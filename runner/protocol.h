@@ -31,8 +31,9 @@ enum InputKind : char {
 // input truncated toward zero.
 class Args {
  public:
-  // Reads argv[0..n-1] as the kinds of `signature` (throws ValueFileError).
-  Args(const char* signature, char** argv);
+  // Reads argv[0..n-1] as the kinds of `signature` (throws ValueFileError);
+  // the first image input is read turned by `first_image`.
+  Args(const char* signature, char** argv, QuarterTurn first_image = QuarterTurn::None);
 
   const CImg<double>& image(int k) const { return images_.at(k - 1); }
   // Image k handed over for an operation that changes its input: the run
@@ -66,6 +67,11 @@ class Results {
   enum class Kind { Empty, Image, Number, Coord, Colour, Array };
 
   CImg<double>& image(int slot);  // an empty image for the operation to fill
+  // The slot's image taken over from image input k rather than copied: an
+  // operation handed it as both its input and its output writes its result
+  // over its input, so the run fills one full-size buffer from the file and
+  // writes that same buffer out.
+  CImg<double>& image_from(int slot, const Args& args, int k);
   void number(double v, int slot = 0);
   void coord(const CoOrdinate& p) { set(0, Kind::Coord).p = p; }
   void colour(const RGBTriplet& c) { set(0, Kind::Colour).col = c; }
@@ -95,10 +101,13 @@ class Results {
 
 // One row of the command table: the command's name, its input kinds in argv
 // order, and the call that maps inputs and result slots to the operation.
+// A row whose operation is a quarter turn has the reader turn its first
+// image instead (first_image), and its call only passes that image on.
 struct Command {
   const char* name;
   const char* inputs;
   void (*call)(const Args&, Results&);
+  QuarterTurn first_image = QuarterTurn::None;
 };
 
 // The rows of every built command (commands.cpp).

@@ -9,16 +9,16 @@ std::vector<Command> arithmetic_rows() {
   using A = const Args&;
   using R = Results&;
   return {
-      {"Add", "II", [](A a, R r) { AddImgFun(a.image(1), a.image(2), r.image(0)); }},
-      {"And", "II", [](A a, R r) { AndImgFun(a.image(1), a.image(2), r.image(0)); }},
-      {"Divide", "II", [](A a, R r) { DivideImgFun(a.image(1), a.image(2), r.image(0)); }},
-      {"Maximum", "II", [](A a, R r) { MaximumImgFun(a.image(1), a.image(2), r.image(0)); }},
-      {"Minimum", "II", [](A a, R r) { MinimumImgFun(a.image(1), a.image(2), r.image(0)); }},
-      {"Multiply", "II", [](A a, R r) { MultiplyImgFun(a.image(1), a.image(2), r.image(0)); }},
-      {"OR", "II", [](A a, R r) { OrImgFun(a.image(1), a.image(2), r.image(0)); }},
-      {"NOT", "I", [](A a, R r) { NotImgFun(a.image(1), r.image(0)); }},
-      {"Subtract", "II", [](A a, R r) { SubtractImgFun(a.image(1), a.image(2), r.image(0)); }},
-      {"XOR", "II", [](A a, R r) { XorImgFun(a.image(1), a.image(2), r.image(0)); }},
+      {"Add", "II", [](A a, R r) { auto& im = over_input(a, r); AddImgFun(im, a.image(2), im); }},
+      {"And", "II", [](A a, R r) { auto& im = over_input(a, r); AndImgFun(im, a.image(2), im); }},
+      {"Divide", "II", [](A a, R r) { auto& im = over_input(a, r); DivideImgFun(im, a.image(2), im); }},
+      {"Maximum", "II", [](A a, R r) { auto& im = over_input(a, r); MaximumImgFun(im, a.image(2), im); }},
+      {"Minimum", "II", [](A a, R r) { auto& im = over_input(a, r); MinimumImgFun(im, a.image(2), im); }},
+      {"Multiply", "II", [](A a, R r) { auto& im = over_input(a, r); MultiplyImgFun(im, a.image(2), im); }},
+      {"OR", "II", [](A a, R r) { auto& im = over_input(a, r); OrImgFun(im, a.image(2), im); }},
+      {"NOT", "I", [](A a, R r) { auto& im = over_input(a, r); NotImgFun(im, im); }},
+      {"Subtract", "II", [](A a, R r) { auto& im = over_input(a, r); SubtractImgFun(im, a.image(2), im); }},
+      {"XOR", "II", [](A a, R r) { auto& im = over_input(a, r); XorImgFun(im, a.image(2), im); }},
   };
 }
 

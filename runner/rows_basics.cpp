@@ -18,14 +18,14 @@ std::vector<Command> basics_rows() {
 
       // Pixel editing and drawing
       // Image information, pixel editing, drawing and geometry
-      {"DrawBox", "ICCKN", [](A a, R r) { DrawBoxFun(a.image(1), r.image(0), a.coord(1), a.coord(2), a.colour(), a.integer(1)); }},
-      {"DrawCircle", "ICNKN", [](A a, R r) { DrawCircleFun(a.image(1), r.image(0), a.coord(1), a.integer(1), a.colour(), a.integer(2)); }},
-      {"DrawLine", "ICCKN", [](A a, R r) { DrawLineFun(a.image(1), r.image(0), a.coord(1), a.coord(2), a.colour(), a.integer(1)); }},
-      {"FillBox", "ICCK", [](A a, R r) { FillBoxFun(a.image(1), r.image(0), a.coord(1), a.coord(2), a.colour()); }},
-      {"FillCircle", "ICNK", [](A a, R r) { FillCircleFun(a.image(1), r.image(0), a.coord(1), a.integer(1), a.colour()); }},
-      {"RemovePixel", "IC", [](A a, R r) { RemovePixelFun(a.image(1), r.image(0), a.coord(1)); }},
-      {"SetPixel", "ICK", [](A a, R r) { SetPixelFun(a.image(1), r.image(0), a.coord(1), a.colour()); }},
-      {"MaskImg", "IN", [](A a, R r) { MaskImgFun(a.image(1), r.image(0), a.integer(1)); }},
+      {"DrawBox", "ICCKN", [](A a, R r) { auto& im = over_input(a, r); DrawBoxFun(im, im, a.coord(1), a.coord(2), a.colour(), a.integer(1)); }},
+      {"DrawCircle", "ICNKN", [](A a, R r) { auto& im = over_input(a, r); DrawCircleFun(im, im, a.coord(1), a.integer(1), a.colour(), a.integer(2)); }},
+      {"DrawLine", "ICCKN", [](A a, R r) { auto& im = over_input(a, r); DrawLineFun(im, im, a.coord(1), a.coord(2), a.colour(), a.integer(1)); }},
+      {"FillBox", "ICCK", [](A a, R r) { auto& im = over_input(a, r); FillBoxFun(im, im, a.coord(1), a.coord(2), a.colour()); }},
+      {"FillCircle", "ICNK", [](A a, R r) { auto& im = over_input(a, r); FillCircleFun(im, im, a.coord(1), a.integer(1), a.colour()); }},
+      {"RemovePixel", "IC", [](A a, R r) { auto& im = over_input(a, r); RemovePixelFun(im, im, a.coord(1)); }},
+      {"SetPixel", "ICK", [](A a, R r) { auto& im = over_input(a, r); SetPixelFun(im, im, a.coord(1), a.colour()); }},
+      {"MaskImg", "IN", [](A a, R r) { auto& im = over_input(a, r); MaskImgFun(im, im, a.integer(1)); }},
       {"Point2Cross", "I", [](A a, R r) { Point2CrossFun(a.image(1), r.image(0)); }},
       {"Point2Square", "I", [](A a, R r) { Point2SquareFun(a.image(1), r.image(0)); }},
 
@@ -33,8 +33,10 @@ std::vector<Command> basics_rows() {
       {"DoubleSize", "I", [](A a, R r) { DoubleImgSizeFun(a.image(1), r.image(0)); }},
       {"HalveSize", "I", [](A a, R r) { HalveImgSizeFun(a.image(1), r.image(0)); }},
       {"RotateImg", "IN", [](A a, R r) { RotateImgFun(a.image(1), r.image(0), a.number(1)); }},
-      {"Rotatem90", "I", [](A a, R r) { RotateMinus90ImgFun(a.image(1), r.image(0)); }},
-      {"Rotatep90", "I", [](A a, R r) { RotatePlus90ImgFun(a.image(1), r.image(0)); }},
+      // The quarter turns happen as the image is read (RotateMinus90ImgFun and
+      // RotatePlus90ImgFun give the same pixels).
+      {"Rotatem90", "I", [](A a, R r) { r.image_from(0, a, 1); }, QuarterTurn::Minus},
+      {"Rotatep90", "I", [](A a, R r) { r.image_from(0, a, 1); }, QuarterTurn::Plus},
       {"ScaleImg", "INN", [](A a, R r) { ScaleImgFun(a.image(1), r.image(0), a.integer(1), a.integer(2)); }},
   };
 }

@@ -1,15 +1,12 @@
 #include "valuefile.h"
 
 #include "core/numeric.h"
+#include "transpose.h"
 
 #include <fcntl.h>
 #include <sys/mman.h>
 #include <sys/stat.h>
 #include <unistd.h>
-
-#if defined(__SSE2__)
-#include <emmintrin.h>
-#endif
 
 #include <algorithm>
 #include <cerrno>
@@ -147,54 +144,13 @@ unsigned long long element_count(const InputFile& f, std::initializer_list<int32
   return n;
 }
 
-// dst[y * dst_stride + x] = src[x * src_stride + y] for x < cols, y < rows,
-// in square tiles that stay in the first-level cache.
-void transpose(const double* src, size_t src_stride, double* dst, size_t dst_stride, size_t cols,
-               size_t rows) {
-  constexpr size_t kTile = 16;
-  for (size_t y0 = 0; y0 < rows; y0 += kTile) {
-    const size_t y1 = std::min(rows, y0 + kTile);
-    for (size_t x0 = 0; x0 < cols; x0 += kTile) {
-      const size_t x1 = std::min(cols, x0 + kTile);
-      for (size_t y = y0; y < y1; ++y)
-        for (size_t x = x0; x < x1; ++x) dst[y * dst_stride + x] = src[x * src_stride + y];
-    }
-  }
-}
-
-// The same for whole cache lines: when every destination row of the band
-// starts on a 64-byte boundary and the band is a multiple of 8 columns wide,
-// each row's 8-value groups are written with streaming stores, so that the
-// destination (a freshly allocated image) is not read into the cache first.
-bool transpose_streaming(const double* src, size_t src_stride, double* dst, size_t dst_stride, size_t cols,
-                         size_t rows) {
-#if defined(__SSE2__)
-  if (cols % 8 != 0 || dst_stride % 8 != 0 || reinterpret_cast<uintptr_t>(dst) % 64 != 0) return false;
-  for (size_t y = 0; y < rows; ++y) {
-    double* d = dst + y * dst_stride;
-    const double* s = src + y;
-    for (size_t x = 0; x < cols; x += 8) {
-      const double* c = s + x * src_stride;
-      _mm_stream_pd(d + x, _mm_set_pd(c[src_stride], c[0]));
-      _mm_stream_pd(d + x + 2, _mm_set_pd(c[3 * src_stride], c[2 * src_stride]));
-      _mm_stream_pd(d + x + 4, _mm_set_pd(c[5 * src_stride], c[4 * src_stride]));
-      _mm_stream_pd(d + x + 6, _mm_set_pd(c[7 * src_stride], c[6 * src_stride]));
-    }
-  }
-  _mm_sfence();
-  return true;
-#else
-  (void)src, (void)src_stride, (void)dst, (void)dst_stride, (void)cols, (void)rows;
-  return false;
-#endif
-}
-
 // Columns that one transfer carries: as many as fit in the buffer, at most
 // kBandColumns so that a band of the plane stays small.
 size_t band_columns(size_t h) { return std::min(kBandColumns, kChunk / h); }
 
 // Reads one plane stored column by column (row index fastest) into `plane`,
-// which is stored row by row (column index fastest).
+// which is stored row by row (column index fastest). Bands of whole columns
+// are read into buf and transposed from there straight into the plane.
 void read_plane(InputFile& f, double* plane, size_t w, size_t h, std::vector<double>& buf) {
   const char* what = "its header announces";
   if (w == 1 || h == 1) {  // both orders coincide
@@ -206,7 +162,7 @@ void read_plane(InputFile& f, double* plane, size_t w, size_t h, std::vector<dou
     for (size_t x0 = 0; x0 < w; x0 += cols) {
       const size_t k = std::min(cols, w - x0);
       f.read_doubles(buf.data(), k * h, what);
-      if (!transpose_streaming(buf.data(), h, plane + x0, w, k, h)) transpose(buf.data(), h, plane + x0, w, k, h);
+      transpose(buf.data(), h, plane + x0, w, k, h, true);
     }
     return;
   }
@@ -218,6 +174,34 @@ void read_plane(InputFile& f, double* plane, size_t w, size_t h, std::vector<dou
     }
 }
 
+// Reads one w x h plane stored column by column as the h x w plane of its
+// quarter turn. Turned clockwise (plus), column x of the file becomes row x
+// read backwards; turned anticlockwise, it becomes row w - 1 - x as it
+// stands. Either way every column lands in one row: a copy, not a transpose.
+void read_plane_turned(InputFile& f, double* plane, size_t w, size_t h, QuarterTurn turn,
+                       std::vector<double>& buf) {
+  const char* what = "its header announces";
+  const bool plus = turn == QuarterTurn::Plus;
+  const size_t cols = std::max<size_t>(1, kChunk / h), piece = std::min(kChunk, h);
+  for (size_t x0 = 0; x0 < w; x0 += cols) {
+    const size_t k = std::min(cols, w - x0);
+    for (size_t y0 = 0; y0 < h; y0 += piece) {  // one piece unless a column exceeds the buffer
+      const size_t n = std::min(piece, h - y0);
+      f.read_doubles(buf.data(), k * n, what);  // k > 1 only when n == h
+      for (size_t j = 0; j < k; ++j) {
+        const double* col = buf.data() + j * n;
+        double* row = plane + (plus ? x0 + j : w - 1 - x0 - j) * h;
+        if (plus) {
+          double* end = row + (h - y0);
+          for (size_t i = 0; i < n; ++i) end[-1 - static_cast<std::ptrdiff_t>(i)] = col[i];
+        } else {
+          std::memcpy(row + y0, col, n * sizeof(double));
+        }
+      }
+    }
+  }
+}
+
 void write_plane(PendingFile& f, const double* plane, size_t w, size_t h, std::vector<double>& buf) {
   if (w == 1 || h == 1) {
     f.write(plane, w * h * sizeof(double));
@@ -227,7 +211,7 @@ void write_plane(PendingFile& f, const double* plane, size_t w, size_t h, std::v
     const size_t cols = band_columns(h);
     for (size_t x0 = 0; x0 < w; x0 += cols) {
       const size_t k = std::min(cols, w - x0);
-      transpose(plane + x0, w, buf.data(), h, h, k);
+      transpose(plane + x0, w, buf.data(), h, h, k, false);
       f.write(buf.data(), k * h * sizeof(double));
     }
     return;
@@ -282,12 +266,14 @@ ImageHeader read_image_header(InputFile& f) {
   return head;
 }
 
-// The values of an image file whose header has been read, as an image.
-CImg<double> read_image_body(InputFile& f, const ImageHeader& head) {
+// The values of an image file whose header has been read, as an image (or
+// as its quarter turn).
+CImg<double> read_image_body(InputFile& f, const ImageHeader& head, QuarterTurn turn = QuarterTurn::None) {
   if (head.count == 0) return CImg<double>();
   CImg<double> img;
+  const bool turned = turn != QuarterTurn::None;
   try {
-    img.assign(head.sx, head.sy, head.sz, head.sv);
+    img.assign(turned ? head.sy : head.sx, turned ? head.sx : head.sy, head.sz, head.sv);
   } catch (const std::exception&) {
     f.fail("cannot allocate the " + std::to_string(head.count) + " values its header announces");
   }
@@ -295,7 +281,13 @@ CImg<double> read_image_body(InputFile& f, const ImageHeader& head) {
   std::vector<double> buf(std::min<unsigned long long>(kChunk, static_cast<unsigned long long>(head.sx) * head.sy));
   const size_t w = static_cast<size_t>(head.sx), hh = static_cast<size_t>(head.sy);
   for (int32_t z = 0; z < head.sz; ++z)
-    for (int32_t v = 0; v < head.sv; ++v) read_plane(f, img.data(0, 0, z, v), w, hh, buf);
+    for (int32_t v = 0; v < head.sv; ++v) {
+      double* plane = img.data(0, 0, z, v);
+      if (turned)
+        read_plane_turned(f, plane, w, hh, turn, buf);
+      else
+        read_plane(f, plane, w, hh, buf);
+    }
   return img;
 }
 
@@ -323,10 +315,12 @@ ImageSizes::~ImageSizes() {
   if (mapping_) ::munmap(mapping_, bytes_);
 }
 
-CImg<double> GetImage(const char* path) {
+CImg<double> GetImage(const char* path) { return GetImage(path, QuarterTurn::None); }
+
+CImg<double> GetImage(const char* path, QuarterTurn turn) {
   InputFile f(path);
   const ImageHeader head = read_image_header(f);
-  return read_image_body(f, head);
+  return read_image_body(f, head, turn);
 }
 
 ConvArray GetArray(const char* path) {

@@ -32,6 +32,14 @@ constexpr unsigned long long kMaxElements = 0xFFFFFFFFull;
 // in memory. The header of a number, coordinate or colour file is ignored.
 CImg<double> GetImage(const char* path);
 
+// A quarter turn of every plane, as the geometry operations define it: plus
+// is clockwise as displayed (out(h - 1 - y, x) = in(x, y)), minus
+// anticlockwise (out(y, w - 1 - x) = in(x, y)).
+enum class QuarterTurn { None, Plus, Minus };
+// GetImage, each plane turned as it is read (width and height exchanged):
+// the same checks and errors, and no more work than an unturned read.
+CImg<double> GetImage(const char* path, QuarterTurn turn);
+
 // For commands that use only an image's sizes: the file is checked exactly
 // as GetImage checks it, but its pixels are not loaded. The image is shared
 // over a read-only mapping of zeros that takes no memory until read; the

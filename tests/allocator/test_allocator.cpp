@@ -1,12 +1,16 @@
 // The runner's array allocator, linked into this test as it is into the
-// runner: large blocks are cache-line aligned and advised for huge pages,
-// small ones are plain, and delete[] gives every block back.
+// runner: large blocks are cache-line aligned, advised for huge pages and
+// filled in before use, small ones are plain, and delete[] gives every block
+// back.
 #include <gtest/gtest.h>
+#include <sys/mman.h>
+#include <unistd.h>
 
 #include <cstdint>
 #include <fstream>
 #include <sstream>
 #include <string>
+#include <vector>
 
 namespace {
 
@@ -73,6 +77,42 @@ TEST(Allocator, LargeBlocksAreAlignedAndAdvisedForHugePagesSmallOnesAreNot) {
   auto* empty = new double[0];
   EXPECT_NE(empty, nullptr);
   delete[] empty;
+}
+
+// Whether the kernel fills in pages on request (Linux 5.14 on).
+bool kernel_populates() {
+  const std::size_t n = 4096;
+  void* m = ::mmap(nullptr, n, PROT_READ | PROT_WRITE, MAP_PRIVATE | MAP_ANONYMOUS, -1, 0);
+  if (m == MAP_FAILED) return false;
+  const bool ok = ::madvise(m, n, 23 /* MADV_POPULATE_WRITE */) == 0;
+  ::munmap(m, n);
+  return ok;
+}
+
+// Pages of [p, p + n) that are resident.
+std::size_t resident_pages(const void* p, std::size_t n) {
+  const std::size_t page = static_cast<std::size_t>(::sysconf(_SC_PAGESIZE));
+  const auto lo = reinterpret_cast<std::uintptr_t>(p) & ~(page - 1);
+  const std::size_t count = (reinterpret_cast<std::uintptr_t>(p) + n - lo + page - 1) / page;
+  std::vector<unsigned char> in(count);
+  if (::mincore(reinterpret_cast<void*>(lo), count * page, in.data()) != 0) return 0;
+  std::size_t k = 0;
+  for (unsigned char c : in) k += c & 1;
+  return k;
+}
+
+TEST(Allocator, LargeBlocksArriveFilledIn) {
+  SKIP_UNDER_SANITIZER();
+  if (!kernel_populates()) GTEST_SKIP() << "this kernel does not fill in pages on request";
+  const std::size_t n = 24 * kMiB;
+  auto* big = new char[n];  // nothing written yet
+  // Every whole huge page inside the block is resident before it is touched.
+  const auto lo = (reinterpret_cast<std::uintptr_t>(big) + 2 * kMiB - 1) & ~(2 * kMiB - 1);
+  const auto hi = (reinterpret_cast<std::uintptr_t>(big) + n) & ~(2 * kMiB - 1);
+  ASSERT_GT(hi, lo);
+  const std::size_t page = static_cast<std::size_t>(::sysconf(_SC_PAGESIZE));
+  EXPECT_EQ(resident_pages(reinterpret_cast<void*>(lo), hi - lo), (hi - lo) / page);
+  delete[] big;
 }
 
 TEST(Allocator, DeleteReturnsLargeBlocksToTheSystem) {
