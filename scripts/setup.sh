@@ -3,9 +3,10 @@
 # apt-get as root (xvfb, xdotool and x11-utils run the 3-D view's test in a
 # virtual X server). Does nothing when everything is present.
 #   scripts/setup.sh          build, demo and test packages
-#   scripts/setup.sh --bench  also Google Benchmark, OpenCV, hyperfine and
+#   scripts/setup.sh --bench  also Google Benchmark, OpenCV, hyperfine,
 #                             python3-scipy and python3-skimage (the yardsticks
 #                             of the volume filters and the Sauvola segmentation)
+#                             and GNU time (peak memory of a whole run)
 #   scripts/setup.sh --valgrind also valgrind (the runner tests under memcheck)
 #   scripts/setup.sh --fuzz   also clang and its runtime libraries with
 #                             libFuzzer (the value-file readers' fuzz targets)
@@ -15,7 +16,7 @@ packages=(g++ cmake make cimg-dev libpng-dev libjpeg-dev libtiff-dev libx11-dev
           medcon libfftw3-dev libdcmtk-dev libgtest-dev python3 python3-pydicom
           xvfb xdotool x11-utils)
 if [[ "${1:-}" == "--bench" ]]; then
-  packages+=(libbenchmark-dev libopencv-dev hyperfine python3-scipy python3-skimage)
+  packages+=(libbenchmark-dev libopencv-dev hyperfine python3-scipy python3-skimage time)
 fi
 if [[ "${1:-}" == "--valgrind" ]]; then
   packages+=(valgrind)
