@@ -7,7 +7,7 @@
 // Neighbourhoods are the eight surrounding pixels throughout.
 //
 // Memory: the work needs 8 bytes a pixel (label, level and a link for the
-// lists that hold plateaus and the FIFOs), which is the size of a double, so
+// list that holds a plateau being searched), which is the size of a double, so
 // it is kept in the buffer of the bounds result until that result is written
 // over it row by row. The smoothing runs on a band of three rows. The labels
 // result may be the input image itself: each plane of the input is read
@@ -17,6 +17,7 @@
 #include <cstdint>
 #include <cstring>
 #include <limits>
+#include <memory>
 #include <vector>
 
 #include "../core/helpers.h"
@@ -31,7 +32,7 @@ constexpr int32_t kVisited = -3;  // on a plateau already found not to be a mini
 constexpr int32_t kMaxLabel = (1 << 23) - 1;  // basins beyond it share this label
 
 // The work word of one pixel: label and level, and the next pixel of the
-// list (a plateau being searched, or a FIFO) that holds this one. may_alias:
+// plateau being searched that holds this one. may_alias:
 // the words live in a buffer of doubles.
 template <class Index>
 struct __attribute__((may_alias)) Cell {
@@ -52,6 +53,83 @@ inline uint32_t level_of(double v) {
 inline double mean9(const double* a, const double* b, const double* c, size_t x) {
   return (a[x - 1] + a[x] + a[x + 1] + b[x - 1] + b[x] + b[x + 1] + c[x - 1] + c[x] + c[x + 1]) / 9.0;
 }
+
+// One FIFO of pixel indices per grey level, the lowest non-empty level
+// served first. Each FIFO is a list of chunks of kChunk indices, taken from
+// a shared pool as it grows and given back as it is read out, so the queue
+// holds little more than the pixels waiting in it; reading a chunk in order
+// lets the caller look a few pixels ahead (ahead()) to fetch their memory
+// early.
+template <class Index>
+class LevelQueue {
+ public:
+  static constexpr size_t kChunk = 1024;
+  static constexpr size_t kAhead = 16;
+
+  void push(Index p, uint32_t level) {
+    Fifo& f = fifo_[level];
+    if (!f.tail || f.tail_pos == kChunk) {
+      Chunk* c = take();
+      if (f.tail) f.tail->next = c;
+      else f.head = c, f.head_pos = 0;
+      f.tail = c, f.tail_pos = 0;
+    }
+    f.tail->item[f.tail_pos++] = p;
+    level_ = std::min(level_, level);
+  }
+  bool pop(Index& p) {
+    for (; level_ < 256; ++level_) {
+      Fifo& f = fifo_[level_];
+      if (!f.head) continue;
+      if (f.head == f.tail && f.head_pos == f.tail_pos) {  // read out
+        give(f.head);
+        f.head = f.tail = nullptr;
+        continue;
+      }
+      if (f.head_pos == kChunk) {  // the next chunk holds the rest
+        Chunk* c = f.head;
+        f.head = c->next, f.head_pos = 0;
+        give(c);
+      }
+      p = f.head->item[f.head_pos++];
+      return true;
+    }
+    return false;
+  }
+  // The pixel kAhead places behind the one last popped at the current
+  // level, if it is in the same chunk; else nothing.
+  const Index* ahead() const {
+    const Fifo& f = fifo_[level_];
+    const size_t i = f.head_pos + kAhead;
+    return i < (f.head == f.tail ? f.tail_pos : kChunk) ? &f.head->item[i] : nullptr;
+  }
+  uint32_t level() const { return level_; }
+
+ private:
+  struct Chunk {
+    Index item[kChunk];
+    Chunk* next;
+  };
+  struct Fifo {
+    Chunk *head = nullptr, *tail = nullptr;
+    size_t head_pos = 0, tail_pos = 0;
+  };
+  Chunk* take() {
+    if (free_.empty()) {
+      pool_.push_back(std::make_unique<Chunk>());
+      return pool_.back().get();
+    }
+    Chunk* c = free_.back();
+    free_.pop_back();
+    return c;
+  }
+  void give(Chunk* c) { free_.push_back(c); }
+
+  Fifo fifo_[256];
+  uint32_t level_ = 0;
+  std::vector<std::unique_ptr<Chunk>> pool_;
+  std::vector<Chunk*> free_;
+};
 
 // One w x h plane flooded in its work words.
 template <class Index>
@@ -122,22 +200,26 @@ class Plane {
   // joins the largest label among its labelled neighbours, so a pixel where
   // basins meet goes to the larger label.
   void flood() {
-    std::fill(head_, head_ + 256, kNil);
-    level_ = 0;
+    LevelQueue<Index> queue;
     for (size_t p = 0; p < w_ * h_; ++p)
       if (c_[p].label > 0)
         around(p, [&](size_t q) {
-          if (c_[q].label == kUnset) c_[q].label = kQueued, push(q, c_[q].level);
+          if (c_[q].label == kUnset) c_[q].label = kQueued, queue.push(static_cast<Index>(q), c_[q].level);
         });
-    size_t p;
-    while (pop(p)) {
+    Index p;
+    while (queue.pop(p)) {
+      // The rows of a pixel a few places on in the queue, fetched ahead.
+      if (const Index* next = queue.ahead()) {
+        const C* n = c_ + *next;
+        __builtin_prefetch(n - w_), __builtin_prefetch(n, 1), __builtin_prefetch(n + w_);
+      }
       // One look at each neighbour: a label to join, or an unset pixel to queue.
       int32_t best = kUnset;
-      const uint32_t level = level_;
+      const uint32_t level = queue.level();
       around(p, [&](size_t q) {
         const int32_t l = c_[q].label;
         best = std::max(best, l);
-        if (l == kUnset) c_[q].label = kQueued, push(q, std::max<uint32_t>(c_[q].level, level));
+        if (l == kUnset) c_[q].label = kQueued, queue.push(static_cast<Index>(q), std::max<uint32_t>(c_[q].level, level));
       });
       c_[p].label = best;  // > 0: p was queued by a labelled neighbour
     }
@@ -196,29 +278,10 @@ class Plane {
     return static_cast<size_t>((static_cast<unsigned __int128>(inverse_w_) * p) >> 64);
   }
 
-  void push(size_t q, uint32_t level) {
-    c_[q].next = kNil;
-    if (head_[level] == kNil) head_[level] = static_cast<Index>(q);
-    else c_[tail_[level]].next = static_cast<Index>(q);
-    tail_[level] = static_cast<Index>(q);
-    level_ = std::min(level_, level);
-  }
-  bool pop(size_t& p) {
-    for (; level_ < 256; ++level_)
-      if (head_[level_] != kNil) {
-        p = head_[level_];
-        head_[level_] = c_[p].next;
-        return true;
-      }
-    return false;
-  }
-
   C* c_;
   size_t w_, h_;
   ptrdiff_t off_[8];
   uint64_t inverse_w_;
-  Index head_[256], tail_[256];
-  uint32_t level_ = 0;
 };
 
 template <class Index>

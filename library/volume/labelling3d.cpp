@@ -36,11 +36,6 @@ uint32_t find(std::vector<uint32_t>& parent, uint32_t i) {
   return i;
 }
 
-void join(std::vector<uint32_t>& parent, uint32_t a, uint32_t b) {
-  a = find(parent, a), b = find(parent, b);
-  if (a != b) parent[std::max(a, b)] = std::min(a, b);  // the earlier run stays the root
-}
-
 // Appends the runs of object voxels of row (z, y) to cs.runs and their
 // parents (themselves) to parent. One channel: read straight from the row;
 // more: from a byte mask that every channel narrows.
@@ -75,18 +70,23 @@ void find_runs(const CImg<double>& in, int z, int y, std::vector<uint8_t>& objec
 }
 
 // Joins the runs [i, i1) of a row with the runs [j, j1) of a row before it
-// that they touch (overlap or meet at a corner). The root of the run last
-// joined is remembered, so that a run touching several runs of one
-// component costs one find each.
+// that they touch (overlap or meet at a corner). The root of the current
+// run is kept while it meets several runs, so each meeting costs one find.
 void join_rows(const std::vector<Run>& runs, std::vector<uint32_t>& parent, size_t i, size_t i1, size_t j,
                size_t j1) {
+  uint32_t root = UINT32_MAX;  // of run i, once found
   while (i < i1 && j < j1) {
     const Run &a = runs[i], &q = runs[j];
     if (q.x1 + 1 < a.x0) ++j;
-    else if (a.x1 + 1 < q.x0) ++i;
+    else if (a.x1 + 1 < q.x0) ++i, root = UINT32_MAX;
     else {
-      join(parent, static_cast<uint32_t>(i), static_cast<uint32_t>(j));
-      if (a.x1 < q.x1) ++i;
+      if (root == UINT32_MAX) root = find(parent, static_cast<uint32_t>(i));
+      const uint32_t other = find(parent, static_cast<uint32_t>(j));
+      if (other != root) {  // the earlier run stays the root
+        if (other < root) parent[root] = other, root = other;
+        else parent[other] = root;
+      }
+      if (a.x1 < q.x1) ++i, root = UINT32_MAX;
       else ++j;
     }
   }
@@ -106,6 +106,15 @@ Components components(const CImg<double>& in) {
       cs.first[r] = cs.runs.size();
       find_runs(in, z, y, object, cs, parent);
       cs.first[r + 1] = cs.runs.size();
+      if (z == 0 && y + 1 == h && d > 1) {
+        // Room for as many runs in every slice as in the first, and a
+        // quarter more: reserved, not touched, so an overestimate costs no
+        // memory, and the lists are not copied as they grow.
+        const size_t guess = std::min((cs.runs.size() + 1) * static_cast<size_t>(d) / 4 * 5,
+                                      (static_cast<size_t>(w) + 1) / 2 * rows);
+        cs.runs.reserve(guess);
+        parent.reserve(guess);
+      }
       if (cs.first[r] == cs.first[r + 1]) continue;
       // The rows before this one that a 26-connected neighbour can lie in.
       const long before[4][2] = {{z, y - 1L}, {z - 1L, y - 1L}, {z - 1L, y}, {z - 1L, y + 1L}};
