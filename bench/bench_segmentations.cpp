@@ -6,6 +6,7 @@
 // ZEL_BENCH_SEG_IMAGE; without it the image is made here).
 #include <benchmark/benchmark.h>
 
+#include <cmath>
 #include <cstdio>
 #include <cstdlib>
 #include <random>
@@ -75,5 +76,25 @@ void BM_Seg_SauvolaSeg(benchmark::State& state) {
   }
 }
 BENCHMARK(BM_Seg_SauvolaSeg)->Unit(benchmark::kMillisecond)->UseRealTime();
+
+// The watershed on smooth relief with noise at two sizes: the time per pixel
+// should stay flat from 1024^2 to 4096^2 (linear flooding), the result
+// buffers written once per run.
+void BM_Seg_Watershed(benchmark::State& state) {
+  const int side = static_cast<int>(state.range(0));
+  CImg<double> in(side, side);
+  std::mt19937 rng(29);
+  std::uniform_real_distribution<double> noise(0.0, 20.0);
+  cimg_forXY(in, x, y) in(x, y) = 117.0 + 60.0 * (std::sin(x / 23.0) + std::cos(y / 31.0)) + noise(rng);
+  CImg<double> labels, bounds;
+  WatershedFun(in, labels, bounds);
+  for (auto _ : state) {
+    WatershedFun(in, labels, bounds);
+    benchmark::DoNotOptimize(labels.data());
+  }
+  state.counters["seconds_per_pixel"] = benchmark::Counter(static_cast<double>(in.size()) * state.iterations(),
+                                                      benchmark::Counter::kIsRate | benchmark::Counter::kInvert);
+}
+BENCHMARK(BM_Seg_Watershed)->Arg(1024)->Arg(4096)->Unit(benchmark::kMillisecond)->UseRealTime();
 
 }  // namespace

@@ -23,7 +23,10 @@ std::vector<Command> filter_rows() {
       {"ZeroCross", "I", [](A a, R r) { ZeroCrossingsDetectorFun(a.image(1), r.image(0)); }},
 
       // Edges and features
-      {"Canny", "INNN", [](A a, R r) { CannyFun(a.image(1), r.image(0), r.image(1), a.number(1), a.integer(2), a.integer(3)); }},
+      {"Canny", "INNN", [](A a, R r) {
+         r.image(0) = a.take_image(1);
+         CannyFun(r.image(0), r.image(0), r.image(1), a.number(1), a.integer(2), a.integer(3));
+       }},
       {"FreiChen", "I", [](A a, R r) { FreiChenFun(a.image(1), r.image(0)); }},
       {"IntensGradDir", "I", [](A a, R r) { IntensityGradientDirectionFun(a.image(1), r.image(0)); }},
       {"Laplacian", "IN", [](A a, R r) { LaplacianFun(a.image(1), r.image(0), a.integer(1)); }},

@@ -11,7 +11,10 @@ std::vector<Command> morphology_rows() {
   return {
       // Grey and binary morphology
       {"RemIso", "I", [](A a, R r) { RemIsoFun(a.image(1), r.image(0)); }},
-      {"DBLT", "INN", [](A a, R r) { DBLTFun(a.image(1), r.image(0), r.image(1), r.image(2), a.integer(1), a.integer(2)); }},
+      {"DBLT", "INN", [](A a, R r) {
+         r.image(0) = a.take_image(1);
+         DBLTFun(r.image(0), r.image(0), r.image(1), r.image(2), a.integer(1), a.integer(2));
+       }},
       {"Dilation", "IN", [](A a, R r) { DilationFun(a.image(1), r.image(0), a.integer(1)); }},
       {"DilationNxN", "IA", [](A a, R r) { DilationNxNFun(a.image(1), r.image(0), a.array(1)); }},
       {"Erosion", "IN", [](A a, R r) { ErosionFun(a.image(1), r.image(0), a.integer(1)); }},

@@ -4,9 +4,10 @@
 # virtual X server). Does nothing when everything is present.
 #   scripts/setup.sh          build, demo and test packages
 #   scripts/setup.sh --bench  also Google Benchmark, OpenCV, hyperfine, the vips
-#                             command line and GNU time (the runner's peers), and
-#                             python3-scipy and python3-skimage (the yardsticks
-#                             of the volume filters and the Sauvola segmentation)
+#                             command line (the runner's peer), GNU time (peak
+#                             memory of a whole run), python3-scipy and
+#                             python3-skimage (the yardsticks of the volume
+#                             filters and the Sauvola segmentation)
 #   scripts/setup.sh --valgrind also valgrind (the runner tests under memcheck)
 #   scripts/setup.sh --fuzz   also clang and its runtime libraries with
 #                             libFuzzer (the value-file readers' fuzz targets)

@@ -91,4 +91,33 @@ void gaussian_plane(const double* src, double* dst, size_t w, size_t h, double s
   stream_fence();
 }
 
+GaussianRows::GaussianRows(const double* src, size_t w, size_t h, double sigma) : src_(src), w_(w), h_(h) {
+  sigma = std::min(sigma, 1e15);
+  kv_ = half_kernel(sigma, h);
+  kh_ = half_kernel(sigma, w);
+  pad_.resize(w + 2 * (kh_.size() - 1));
+}
+
+// The column pass into the middle of the padded buffer, then the row pass,
+// in gaussian_plane's order of operations.
+void GaussianRows::row(size_t y, double* o) {
+  const size_t w = w_, h = h_, rv = kv_.size() - 1, rh = kh_.size() - 1;
+  double* acc = pad_.data() + rh;
+  const double* mid = src_ + y * w;
+  for (size_t x = 0; x < w; ++x) acc[x] = kv_[0] * mid[x];
+  for (size_t k = 1; k <= rv; ++k) {
+    const double* up = src_ + (y >= k ? y - k : 0) * w;
+    const double* dn = src_ + std::min(y + k, h - 1) * w;
+    const double wk = kv_[k];
+    for (size_t x = 0; x < w; ++x) acc[x] += wk * (up[x] + dn[x]);
+  }
+  pad_row(acc, w, rh, Border::RepeatEdge);
+  for (size_t x = 0; x < w; ++x) o[x] = kh_[0] * acc[x];
+  for (size_t k = 1; k <= rh; ++k) {
+    const double wk = kh_[k];
+    const double *left = acc - k, *right = acc + k;
+    for (size_t x = 0; x < w; ++x) o[x] += wk * (left[x] + right[x]);
+  }
+}
+
 }  // namespace zel

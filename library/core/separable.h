@@ -22,6 +22,21 @@ namespace zel {
 // scratch). Empty planes do nothing.
 void gaussian_plane(const double* src, double* dst, size_t w, size_t h, double sigma, Border border);
 
+// The rows of gaussian_plane's result (RepeatEdge) one at a time, for a
+// caller that needs only a band of them: row(y, out) writes the same values
+// gaussian_plane writes to row y, reading rows y - ceil(3 sigma) .. y +
+// ceil(3 sigma) of src. sigma must be above 0; w, h at least 1.
+class GaussianRows {
+ public:
+  GaussianRows(const double* src, size_t w, size_t h, double sigma);
+  void row(size_t y, double* out);
+
+ private:
+  const double* src_;
+  size_t w_, h_;
+  std::vector<double> kv_, kh_, pad_;
+};
+
 // Number of positions of the window [i - r, i + r] that lie inside [0, n).
 inline size_t box_count(size_t i, size_t n, size_t r) {
   const size_t lo = i > r ? i - r : 0;

@@ -5,6 +5,7 @@
 #include <cmath>
 #include <cstdint>
 #include <cstdlib>
+#include <memory>
 #include <vector>
 
 #include "../core/helpers.h"
@@ -97,9 +98,9 @@ enum : uint8_t { kNone = 0, kWeak = 1, kEdge = 2 };
 // that comes earlier in raster order and at least the later one, so that a
 // two-pixel-wide ridge of equal values keeps one pixel. line[x] gets the
 // sector code of a kept pixel, state[x] its hysteresis state (kNone when
-// suppressed or below low), and edges are pushed on the stack.
+// suppressed or below low).
 inline void nms_at(const double* up, const double* mid, const double* dn, const double* gx, const double* gy,
-                   double* line, uint8_t* state, std::vector<uint8_t*>& stack, size_t x, double low2, double high2) {
+                   double* line, uint8_t* state, size_t x, double low2, double high2) {
   const double m = mid[x], code = sector(gx[x], gy[x]);
   bool keep;
   if (code == 1.0) keep = m > mid[x - 1] && m >= mid[x + 1];
@@ -108,7 +109,6 @@ inline void nms_at(const double* up, const double* mid, const double* dn, const 
   else keep = m > up[x - 1] && m >= dn[x + 1];
   line[x] = keep ? code : 0.0;
   state[x] = static_cast<uint8_t>(keep ? (m >= low2) + (m >= high2) : 0);
-  if (state[x] == kEdge) stack.push_back(state + x);
 }
 
 // Four doubles, and the masks their comparisons give (GCC and Clang vector
@@ -129,8 +129,8 @@ using QuadAt = const UnalignedQuad*;
 // could learn, so four pixels at a time the sector and both neighbours are
 // chosen by masks, not branches.
 ZEL_AVX2_CLONE void nms_row(const double* up, const double* mid, const double* dn, const double* gx,
-                            const double* gy, double* line, uint8_t* state, std::vector<uint8_t*>& stack,
-                            size_t w, double low2, double high2) {
+                            const double* gy, double* line, uint8_t* state, size_t w, double low2,
+                            double high2) {
   const Quad zero = {0, 0, 0, 0};
   size_t x = 1;
   for (; x + 5 <= w; x += 4) {
@@ -154,12 +154,9 @@ ZEL_AVX2_CLONE void nms_row(const double* up, const double* mid, const double* d
     const Quad kept = keep ? code : zero;
     *reinterpret_cast<UnalignedQuad*>(line + x) = kept;
     const QuadMask weak = keep & (m >= low2), edge = keep & (m >= high2);  // lanes 0 or -1
-    for (int i = 0; i < 4; ++i) {
-      state[x + i] = static_cast<uint8_t>(-weak[i] - edge[i]);
-      if (edge[i]) stack.push_back(state + x + i);
-    }
+    for (int i = 0; i < 4; ++i) state[x + i] = static_cast<uint8_t>(-weak[i] - edge[i]);
   }
-  for (; x + 1 < w; ++x) nms_at(up, mid, dn, gx, gy, line, state, stack, x, low2, high2);
+  for (; x + 1 < w; ++x) nms_at(up, mid, dn, gx, gy, line, state, x, low2, high2);
 }
 
 // Squared Sobel magnitudes and derivatives of x = 1 .. w - 2 of the row at c
@@ -179,16 +176,40 @@ ZEL_AVX2_CLONE void sobel_row(const double* __restrict c, ptrdiff_t s, size_t w,
 // magnitude to t; a threshold of 0 or less admits every surviving pixel.
 inline double squared_threshold(int t) { return t <= 0 ? -1.0 : static_cast<double>(t) * t; }
 
-// Canny of one w x h plane (w, h >= 3). Squared Sobel magnitudes of three
-// rows at a time feed non-maximum suppression row by row; the hysteresis map
-// and stack then grow the edges.
-void canny_plane(const double* src, double* edges, double* dirs, size_t w, size_t h, double low2, double high2,
-                 std::vector<uint8_t>& map, std::vector<uint8_t*>& stack) {
-  // Ring of three rows of squared magnitudes and derivatives.
-  std::vector<double> mag(3 * w, 0.0), gxs(3 * w, 0.0), gys(3 * w, 0.0), line(w, 0.0);
-  map.resize(w * h);  // every pixel is written below
-  stack.clear();
+// Weak pixels eight-connected to an edge become edges: every edge, in
+// raster order, passes the state on through the weak pixels around it
+// (depth first; the stack holds only pixels raised from weak). Edges lie
+// inside the border, so all eight neighbours are in the map.
+template <class Index>
+void hysteresis(uint8_t* map, size_t w, size_t h, std::vector<Index>& stack) {
   const ptrdiff_t s = static_cast<ptrdiff_t>(w);
+  const ptrdiff_t around[8] = {-s - 1, -s, -s + 1, -1, 1, s - 1, s, s + 1};
+  for (size_t i = w; i + w < w * h; ++i) {
+    if (map[i] != kEdge) continue;
+    stack.assign(1, static_cast<Index>(i));
+    while (!stack.empty()) {
+      uint8_t* p = map + stack.back();
+      stack.pop_back();
+      for (ptrdiff_t o : around)
+        if (p[o] == kWeak) p[o] = kEdge, stack.push_back(static_cast<Index>(p + o - map));
+    }
+  }
+}
+
+// Canny of one w x h plane (w, h >= 3). The rows of the smoothed plane
+// (when gauss is given) are made as the Sobel rows need them, in a window of
+// three; squared Sobel magnitudes of three rows at a time feed non-maximum
+// suppression row by row into the directions and the hysteresis map; the
+// edges are written last, so that edges may be the plane src itself.
+void canny_plane(const double* src, GaussianRows* gauss, double* edges, double* dirs, size_t w, size_t h,
+                 double low2, double high2, std::vector<uint8_t>& map) {
+  // Ring of three rows of squared magnitudes and derivatives; window of
+  // three smoothed rows.
+  std::vector<double> mag(3 * w, 0.0), gxs(3 * w, 0.0), gys(3 * w, 0.0), line(w, 0.0);
+  std::vector<double> window(gauss ? 3 * w : 0);
+  map.resize(w * h);  // every pixel is written below
+  const ptrdiff_t s = static_cast<ptrdiff_t>(w);
+  if (gauss) gauss->row(0, window.data()), gauss->row(1, window.data() + w);
   // Row y into ring slot y % 3; the border row stays 0.
   auto gradient_row = [&](size_t y) {
     double* m = mag.data() + (y % 3) * w;
@@ -197,7 +218,13 @@ void canny_plane(const double* src, double* edges, double* dirs, size_t w, size_
       return;
     }
     const size_t slot = (y % 3) * w;
-    sobel_row(src + y * w, s, w, m, gxs.data() + slot, gys.data() + slot);
+    const double* c = src + y * w;
+    if (gauss) {  // the window holds rows y - 1 .. y + 1
+      gauss->row(y + 1, window.data() + 2 * w);
+      c = window.data() + w;
+    }
+    sobel_row(c, s, w, m, gxs.data() + slot, gys.data() + slot);
+    if (gauss) std::copy(window.begin() + w, window.end(), window.begin());
   };
   gradient_row(0);
   gradient_row(1);
@@ -210,21 +237,19 @@ void canny_plane(const double* src, double* edges, double* dirs, size_t w, size_
     const size_t slot = (y % 3) * w;
     uint8_t* state = map.data() + y * w;
     state[0] = state[w - 1] = kNone;
-    nms_row(up, mid, dn, gxs.data() + slot, gys.data() + slot, line.data(), state, stack, w, low2, high2);
+    nms_row(up, mid, dn, gxs.data() + slot, gys.data() + slot, line.data(), state, w, low2, high2);
     stream_copy(dirs + y * w, line.data(), w);
   }
   std::fill(map.begin(), map.begin() + w, kNone);
   std::fill(map.end() - w, map.end(), kNone);
   std::fill(line.begin(), line.end(), 0.0);
   stream_copy(dirs + (h - 1) * w, line.data(), w);
-  // Hysteresis: weak pixels eight-connected to an edge become edges. Edges
-  // lie inside the border, so all eight neighbours are in the map.
-  const ptrdiff_t around[8] = {-s - 1, -s, -s + 1, -1, 1, s - 1, s, s + 1};
-  while (!stack.empty()) {
-    uint8_t* p = stack.back();
-    stack.pop_back();
-    for (ptrdiff_t o : around)
-      if (p[o] == kWeak) p[o] = kEdge, stack.push_back(p + o);
+  if (w * h <= UINT32_MAX) {
+    std::vector<uint32_t> stack;
+    hysteresis(map.data(), w, h, stack);
+  } else {
+    std::vector<size_t> stack;
+    hysteresis(map.data(), w, h, stack);
   }
   for (size_t y = 0; y < h; ++y) {
     const uint8_t* row = map.data() + y * w;
@@ -236,10 +261,20 @@ void canny_plane(const double* src, double* edges, double* dirs, size_t w, size_
 
 }  // namespace
 
+// edges may be in itself (each plane is read before its edges are written);
+// directions are written as the rows are made, so they never share in's buffer.
 ZEL_API void CannyFun(const CImg<double>& in, CImg<double>& edges, CImg<double>& directions, double sigma,
                       int low, int high) {
+  if (&directions == &in || &directions == &edges) {
+    const CImg<double> copy(in);
+    CImg<double> e, d;
+    CannyFun(copy, e, d, sigma, low, high);
+    edges.swap(e);
+    directions.swap(d);
+    return;
+  }
   if (low > high) std::swap(low, high);
-  edges.assign(in.width(), in.height(), in.depth(), in.spectrum());
+  if (&edges != &in) edges.assign(in.width(), in.height(), in.depth(), in.spectrum());
   directions.assign(in.width(), in.height(), in.depth(), in.spectrum());
   if (in.is_empty()) return;
   const size_t w = static_cast<size_t>(in.width()), h = static_cast<size_t>(in.height());
@@ -248,19 +283,14 @@ ZEL_API void CannyFun(const CImg<double>& in, CImg<double>& edges, CImg<double>&
     directions.fill(0.0);
     return;
   }
-  const bool smooth = sigma > 0.0;
-  std::vector<double> smoothed(smooth ? w * h : 0);
   std::vector<uint8_t> map;
-  std::vector<uint8_t*> stack;
   for (int c = 0; c < in.spectrum(); ++c)
     for (int z = 0; z < in.depth(); ++z) {
       const double* src = plane_at(in, z, c);
-      if (smooth) {
-        gaussian_plane(src, smoothed.data(), w, h, sigma, Border::RepeatEdge);
-        src = smoothed.data();
-      }
-      canny_plane(src, plane_at(edges, z, c), plane_at(directions, z, c), w, h, squared_threshold(low),
-                  squared_threshold(high), map, stack);
+      std::unique_ptr<GaussianRows> gauss;
+      if (sigma > 0.0) gauss = std::make_unique<GaussianRows>(src, w, h, sigma);
+      canny_plane(src, gauss.get(), plane_at(edges, z, c), plane_at(directions, z, c), w, h,
+                  squared_threshold(low), squared_threshold(high), map);
     }
 }
 

@@ -182,13 +182,63 @@ ZEL_API void ReconByDilationFun(const CImg<double>& mask, const CImg<double>& ma
   SubtractImgFun(mask, out, residue);
 }
 
+namespace {
+
+// Keeps, in out, the 8-connected components of {region = 255} of one w x h
+// plane that hold a pixel where seed is 255 as well: 255 there, 0 elsewhere.
+// That is the grey reconstruction of min(region, seed) under region when
+// both are 0/255 images. Each kept pixel is pushed on the stack once.
+template <class Index>
+void keep_seeded(const double* seed, const double* region, double* out, size_t w, size_t h,
+                 std::vector<Index>& stack) {
+  const size_t n = w * h;
+  std::fill(out, out + n, 0.0);
+  for (size_t s = 0; s < n; ++s) {
+    if (!(seed[s] == 255.0 && region[s] == 255.0) || out[s] != 0.0) continue;
+    out[s] = 255.0;
+    stack.assign(1, static_cast<Index>(s));
+    while (!stack.empty()) {
+      const size_t p = stack.back();
+      stack.pop_back();
+      const size_t y = p / w, x = p - y * w;
+      const size_t y0 = y ? y - 1 : 0, y1 = y + 1 < h ? y + 1 : y, x0 = x ? x - 1 : 0, x1 = x + 1 < w ? x + 1 : x;
+      for (size_t v = y0; v <= y1; ++v)
+        for (size_t u = x0; u <= x1; ++u) {
+          const size_t q = v * w + u;
+          if (region[q] == 255.0 && out[q] == 0.0) out[q] = 255.0, stack.push_back(static_cast<Index>(q));
+        }
+    }
+  }
+}
+
+}  // namespace
+
+// Seeds and regions are thresholds of in; the result, their reconstruction,
+// is found by one flood from the seeds through the regions, and may be
+// written over in (in is not read after the thresholds).
 ZEL_API void DBLTFun(const CImg<double>& in, CImg<double>& out, CImg<double>& seed, CImg<double>& region,
                      int seedThreshold, int regionThreshold) {
-  CImg<double> seeds, regions, result, residue;  // the outputs may alias in
-  ThresholdFun(in, seeds, seedThreshold);
-  ThresholdFun(in, regions, regionThreshold);
-  ReconByDilationFun(regions, seeds, result, residue, 8);
-  out.swap(result);
-  seed.swap(seeds);
-  region.swap(regions);
+  if (&seed == &in || &region == &in || &seed == &region || &out == &seed || &out == &region) {
+    const CImg<double> copy(in);
+    CImg<double> o, s, r;
+    DBLTFun(copy, o, s, r, seedThreshold, regionThreshold);
+    out.swap(o);
+    seed.swap(s);
+    region.swap(r);
+    return;
+  }
+  ThresholdFun(in, seed, seedThreshold);
+  ThresholdFun(in, region, regionThreshold);
+  if (&out != &in) out.assign(in.width(), in.height(), in.depth(), in.spectrum());
+  if (out.is_empty()) return;
+  const size_t w = static_cast<size_t>(out.width()), h = static_cast<size_t>(out.height());
+  std::vector<uint32_t> narrow;
+  std::vector<size_t> wide;
+  for (int c = 0; c < out.spectrum(); ++c)
+    for (int z = 0; z < out.depth(); ++z) {
+      const double *s = zel::plane_at(seed, z, c), *r = zel::plane_at(region, z, c);
+      double* o = zel::plane_at(out, z, c);
+      if (w * h <= UINT32_MAX) keep_seeded(s, r, o, w, h, narrow);
+      else keep_seeded(s, r, o, w, h, wide);
+    }
 }

@@ -4,6 +4,7 @@
 #include <cmath>
 #include <functional>
 #include <limits>
+#include <random>
 #include <string>
 #include <vector>
 
@@ -201,6 +202,35 @@ TEST(Canny, SmoothingSpreadsTheStep) {
   EXPECT_EQ(edges.get_shared_channel(1).sum(), 0.0);
   CannyFun(step, edges, dirs, 3.0, 300, 300);  // unsmoothed the step reaches 400, smoothed far less
   EXPECT_EQ(edges.sum(), 0.0);
+}
+
+// Hysteresis keeps the 8-connected pieces of the suppressed edges above low
+// that hold a pixel above high: the reconstruction of the high edges under
+// the low ones. On noise, with and without smoothing, over several planes;
+// the edges may be written over the input.
+TEST(Canny, HysteresisIsTheReconstructionOfTheStrongEdgesUnderTheWeak) {
+  std::mt19937 rng(9);
+  std::uniform_real_distribution<double> grey(0.0, 255.0);
+  CImg<double> in(61, 43, 2, 2);
+  for (double& v : in) v = grey(rng);
+  cimg_forXYZC(in, x, y, z, c) if (c == 1) in(x, y, z, c) = 127.0 + 100.0 * std::sin(x / 4.0 + y / 9.0) + grey(rng) / 8.0;
+  int grew = 0;
+  for (double sigma : {0.0, 0.8, 2.5}) {
+    for (auto [low, high] : {std::pair{40, 200}, {100, 400}, {0, 300}}) {
+      CImg<double> edges, dirs, weak, strong, d, want, residue;
+      CannyFun(in, edges, dirs, sigma, low, high);
+      CannyFun(in, weak, d, sigma, low, low);
+      CannyFun(in, strong, d, sigma, high, high);
+      ReconByDilationFun(weak, strong, want, residue, 8);
+      EXPECT_EQ(edges, want) << sigma << " " << low << " " << high;
+      grew += edges.sum() > strong.sum();  // weak pixels were taken in
+      CImg<double> over(in);
+      CannyFun(over, over, d, sigma, low, high);
+      EXPECT_EQ(over, edges);
+      EXPECT_EQ(d, dirs);
+    }
+  }
+  EXPECT_GE(grew, 6);
 }
 
 TEST(Susan, MarksTheCornerOfASquareOnly) {

@@ -2,8 +2,11 @@
 // small hand-made images, and the reconstruction against repeated dilations.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cmath>
+#include <queue>
 #include <random>
+#include <tuple>
 #include <string>
 #include <vector>
 
@@ -186,6 +189,136 @@ TEST(MorphologyInputs, DegenerateImagesAreServedAtTheirOwnSize) {
     EXPECT_TRUE(a.is_sameXYZC(in) && c.is_sameXYZC(in));
     WatershedFun(in, a, b);
     EXPECT_TRUE(a.is_sameXYZC(in) && b.is_sameXYZC(in));
+  }
+}
+
+// The flood of one plane written plainly: a priority queue ordered by level
+// and then by arrival stands for the 256 FIFOs, and the plane is smoothed by
+// two calls of LowPassFun.
+void reference_watershed(const CImg<double>& plane, CImg<double>& labels, CImg<double>& bounds) {
+  const int w = plane.width(), h = plane.height();
+  CImg<double> once, twice;
+  LowPassFun(plane, once);
+  for (double& v : once) v = std::floor(v + 0.5);
+  LowPassFun(once, twice);
+  CImg<int> level(w, h), label(w, h, 1, 1, 0);
+  cimg_forXY(level, x, y) {
+    const double r = std::floor(twice(x, y) + 0.5);
+    level(x, y) = r >= 0.0 ? (r <= 255.0 ? static_cast<int>(r) : 255) : 0;  // NaN fails both: 0
+  }
+  auto neighbours = [&](int x, int y) {
+    std::vector<std::pair<int, int>> n;
+    for (int dy = -1; dy <= 1; ++dy)
+      for (int dx = -1; dx <= 1; ++dx)
+        if ((dx || dy) && x + dx >= 0 && x + dx < w && y + dy >= 0 && y + dy < h) n.push_back({x + dx, y + dy});
+    return n;
+  };
+  int basins = 0;
+  CImg<bool> seen(w, h, 1, 1, false);
+  cimg_forXY(level, x0, y0) {
+    if (seen(x0, y0)) continue;
+    std::vector<std::pair<int, int>> plateau{{x0, y0}};
+    seen(x0, y0) = true;
+    bool minimum = true;
+    for (size_t i = 0; i < plateau.size(); ++i)
+      for (auto [u, v] : neighbours(plateau[i].first, plateau[i].second)) {
+        if (level(u, v) < level(x0, y0)) minimum = false;
+        if (level(u, v) == level(x0, y0) && !seen(u, v)) seen(u, v) = true, plateau.push_back({u, v});
+      }
+    if (minimum) {
+      ++basins;
+      for (auto [u, v] : plateau) label(u, v) = basins;
+    }
+  }
+  // (level, arrival, x, y), smallest first.
+  std::priority_queue<std::tuple<int, long, int, int>, std::vector<std::tuple<int, long, int, int>>, std::greater<>> q;
+  long arrivals = 0;
+  CImg<bool> queued(w, h, 1, 1, false);
+  auto enqueue = [&](int x, int y, int floor) {
+    for (auto [u, v] : neighbours(x, y))
+      if (label(u, v) == 0 && !queued(u, v)) queued(u, v) = true, q.push({std::max(level(u, v), floor), arrivals++, u, v});
+  };
+  cimg_forXY(label, x, y) if (label(x, y) > 0) enqueue(x, y, 0);
+  while (!q.empty()) {
+    const auto [lev, arrival, x, y] = q.top();
+    q.pop();
+    int best = 0;
+    for (auto [u, v] : neighbours(x, y)) best = std::max(best, label(u, v));
+    enqueue(x, y, lev);
+    label(x, y) = best;
+  }
+  labels.assign(w, h);
+  bounds.assign(w, h);
+  cimg_forXY(label, x, y) {
+    labels(x, y) = std::min(label(x, y), 255);
+    bool edge = false;
+    for (auto [u, v] : neighbours(x, y)) edge |= label(u, v) < label(x, y);
+    bounds(x, y) = edge ? 255.0 : 0.0;
+  }
+}
+
+TEST(Watershed, MatchesAPlainFloodOnRandomPlanes) {
+  std::mt19937 rng(11);
+  std::uniform_real_distribution<double> grey(0.0, 255.0);
+  std::vector<CImg<double>> planes;
+  for (auto [w, h] : {std::pair{1, 1}, {1, 6}, {6, 1}, {2, 2}, {3, 3}, {4, 7}, {37, 23}, {64, 64}}) {
+    CImg<double> noise(w, h), coarse(w, h);
+    for (double& v : noise) v = grey(rng);
+    for (double& v : coarse) v = 60.0 * std::floor(grey(rng) / 60.0);  // few levels: wide plateaus
+    planes.push_back(noise);
+    planes.push_back(coarse);
+  }
+  CImg<double> smooth(80, 50);  // few basins, long ridges
+  cimg_forXY(smooth, x, y) smooth(x, y) = 127.0 + 120.0 * std::sin(x / 7.0) * std::cos(y / 5.0) + grey(rng) / 50.0;
+  planes.push_back(smooth);
+  CImg<double> odd(30, 20, 1, 1, 100.0);  // outside 0..255, NaN and infinities
+  for (double& v : odd) v = grey(rng) * 3.0 - 300.0;
+  odd(4, 4) = NAN, odd(10, 10) = INFINITY, odd(20, 5) = -INFINITY;
+  planes.push_back(odd);
+  planes.push_back(CImg<double>(20, 20, 1, 1, 90.0));  // one plateau
+  for (const CImg<double>& plane : planes) {
+    CImg<double> labels, bounds, want_labels, want_bounds;
+    WatershedFun(plane, labels, bounds);
+    reference_watershed(plane, want_labels, want_bounds);
+    ASSERT_EQ(labels, want_labels) << plane.width() << " x " << plane.height();
+    ASSERT_EQ(bounds, want_bounds) << plane.width() << " x " << plane.height();
+    // The labels may be written over the input, plane by plane.
+    CImg<double> stack(plane.width(), plane.height(), 2, 2);
+    for (int k = 0; k < 4; ++k) stack.get_shared_slice(k % 2, k / 2) = k == 3 ? 255.0 - plane : plane;
+    CImg<double> whole_labels, whole_bounds;
+    WatershedFun(stack, whole_labels, whole_bounds);
+    WatershedFun(stack, stack, bounds);
+    EXPECT_EQ(stack, whole_labels);
+    EXPECT_EQ(bounds, whole_bounds);
+    EXPECT_EQ(whole_labels.get_shared_slice(1, 0), want_labels);
+  }
+}
+
+TEST(DoubleThreshold, MatchesTheReconstructionOfItsThresholds) {
+  std::mt19937 rng(3);
+  std::uniform_real_distribution<double> grey(0.0, 255.0);
+  for (auto [w, h] : {std::pair{1, 1}, {1, 9}, {9, 1}, {31, 17}, {64, 48}}) {
+    CImg<double> in(w, h, 2, 1);
+    for (double& v : in) v = grey(rng);
+    in(0, 0, 0) = NAN;
+    for (auto [seed_t, region_t] : {std::pair{200, 100}, {100, 200}, {150, 150}, {0, 0}, {300, 60}}) {
+      CImg<double> seeds, regions, want, residue;
+      ThresholdFun(in, seeds, seed_t);
+      ThresholdFun(in, regions, region_t);
+      ReconByDilationFun(regions, seeds, want, residue, 8);
+      CImg<double> out, seed, region;
+      DBLTFun(in, out, seed, region, seed_t, region_t);
+      EXPECT_EQ(out, want);
+      EXPECT_EQ(seed, seeds);
+      EXPECT_EQ(region, regions);
+      CImg<double> over(in);  // the result written over the input, or into the input's place
+      DBLTFun(over, over, seed, region, seed_t, region_t);
+      EXPECT_EQ(over, want);
+      over = in;
+      DBLTFun(over, out, over, region, seed_t, region_t);
+      EXPECT_EQ(out, want);
+      EXPECT_EQ(over, seeds);
+    }
   }
 }
 
