@@ -58,22 +58,21 @@ inline void symmetric_sum(double* dst, const double* c, size_t n, const std::vec
   }
 }
 
-// One w x h plane smoothed along y, then along x, edge samples repeated;
-// bands of rows on separate threads.
-void gauss_plane_xy(const double* src, double* dst, size_t w, size_t h, const std::vector<double>& k) {
+// Rows y0 .. y1 - 1 of one w x h plane smoothed along y, then along x, edge
+// samples repeated, into dst (row y at dst + (y - y0) w); pad is scratch.
+void gauss_rows_xy(const double* src, double* dst, size_t w, size_t h, size_t y0, size_t y1,
+                   const std::vector<double>& k, std::vector<double>& pad) {
   const size_t r = k.size() - 1;
-  parallel_ranges(h, 2 * w * h * k.size(), [&](size_t y0, size_t y1) {
-    std::vector<double> pad(w + 2 * r);
-    double* acc = pad.data() + r;
-    for (size_t y = y0; y < y1; ++y) {
-      symmetric_sum(acc, src + y * w, w, k, [&](size_t u, int sign) {
-        const size_t at = sign < 0 ? (y >= u ? y - u : 0) : std::min(y + u, h - 1);
-        return src + at * w;
-      });
-      pad_row(acc, w, r, Border::RepeatEdge);
-      symmetric_sum(dst + y * w, acc, w, k, [&](size_t u, int sign) { return sign < 0 ? acc - u : acc + u; });
-    }
-  });
+  pad.resize(w + 2 * r);
+  double* acc = pad.data() + r;
+  for (size_t y = y0; y < y1; ++y) {
+    symmetric_sum(acc, src + y * w, w, k, [&](size_t u, int sign) {
+      const size_t at = sign < 0 ? (y >= u ? y - u : 0) : std::min(y + u, h - 1);
+      return src + at * w;
+    });
+    pad_row(acc, w, r, Border::RepeatEdge);
+    symmetric_sum(dst + (y - y0) * w, acc, w, k, [&](size_t u, int sign) { return sign < 0 ? acc - u : acc + u; });
+  }
 }
 
 }  // namespace
@@ -100,30 +99,31 @@ ZEL_API void Gauss3DFun(const CImg<double>& in, CImg<double>& out, double sigma)
   const size_t w = static_cast<size_t>(in.width()), h = static_cast<size_t>(in.height()), n = w * h;
   const size_t d = static_cast<size_t>(in.depth()), r = k.size() - 1;
   const size_t slots = std::min(d, 2 * r + 1);
-  std::vector<double> ring(slots * n);
-  const auto smoothed = [&](size_t z) { return ring.data() + (z % slots) * n; };
-  for (int c = 0; c < in.spectrum(); ++c) {
-    // Slices 0..min(r, d - 1) first; then each output slice z needs z + r.
-    size_t ready = 0;
-    const auto smooth_until = [&](size_t last) {
-      for (; ready <= last; ++ready)
-        gauss_plane_xy(plane_at(in, static_cast<int>(ready), c), smoothed(ready), w, h, k);
-    };
-    for (size_t z = 0; z < d; ++z) {
-      smooth_until(std::min(z + r, d - 1));
-      double* dst = plane_at(out, static_cast<int>(z), c);
-      if (d == 1) {
-        std::copy(smoothed(0), smoothed(0) + n, dst);
-        continue;
-      }
-      // The z pass, element-wise: pieces of the slice on separate threads.
-      parallel_ranges(n, n * k.size(), [&](size_t i0, size_t i1) {
-        symmetric_sum(dst + i0, smoothed(z) + i0, i1 - i0, k, [&](size_t u, int sign) {
-          return smoothed(sign < 0 ? (z >= u ? z - u : 0) : std::min(z + u, d - 1)) + i0;
+  // Bands of rows on separate threads, each through every slice with its own
+  // ring of smoothed bands: one split per channel, whatever the depth.
+  for (int c = 0; c < in.spectrum(); ++c)
+    parallel_ranges(h, 3 * n * d * k.size(), [&](size_t y0, size_t y1) {
+      const size_t m = (y1 - y0) * w;
+      std::vector<double> ring(slots * m), pad;
+      const auto smoothed = [&](size_t z) { return ring.data() + (z % slots) * m; };
+      // Slices 0..min(r, d - 1) first; then each output slice z needs z + r.
+      size_t ready = 0;
+      const auto smooth_until = [&](size_t last) {
+        for (; ready <= last; ++ready)
+          gauss_rows_xy(plane_at(in, static_cast<int>(ready), c), smoothed(ready), w, h, y0, y1, k, pad);
+      };
+      for (size_t z = 0; z < d; ++z) {
+        smooth_until(std::min(z + r, d - 1));
+        double* dst = plane_at(out, static_cast<int>(z), c) + y0 * w;
+        if (d == 1) {
+          std::copy(smoothed(0), smoothed(0) + m, dst);
+          continue;
+        }
+        symmetric_sum(dst, smoothed(z), m, k, [&](size_t u, int sign) {
+          return smoothed(sign < 0 ? (z >= u ? z - u : 0) : std::min(z + u, d - 1));
         });
-      });
-    }
-  }
+      }
+    });
 }
 
 // Three kernel planes for the slices below, at and above the voxel: with
