@@ -1,6 +1,8 @@
 // Test images shared by the benchmarks: built once, 4096 x 4096.
 #pragma once
 
+#include <omp.h>
+
 #include <opencv2/core.hpp>
 #include <random>
 
@@ -9,6 +11,10 @@
 namespace zel_bench {
 
 constexpr int kSide = 4096;
+
+// OpenCV runs on as many threads as the toolbox (OMP_NUM_THREADS, all cores
+// when unset), so that each side-by-side ratio compares like with like.
+inline void match_threads() { cv::setNumThreads(omp_get_max_threads()); }
 
 // Random discs of radius 2..30 covering roughly 40 % of the image: many blobs
 // of many shapes, some merging; 0 and 255.

@@ -1,5 +1,5 @@
 // Volume filters and per-slice statistics on a 256 x 256 x 256 volume of
-// doubles, single-threaded. bench/volume_vs_scipy.py runs these side by side
+// doubles, on the threads that OMP_NUM_THREADS gives. bench/volume_vs_scipy.py runs these side by side
 // with scipy.ndimage on the same array (handed over through the raw file
 // named by ZEL_BENCH_VOLUME) and prints the ratios; without that variable
 // the volume is random grey levels made here. BM_Volume_ReadPass is the

@@ -10,6 +10,10 @@ bash scripts/setup.sh --bench
 cmake -S . -B build-bench -DCMAKE_BUILD_TYPE=Release -DZEL_BUILD_BENCH=ON -DZEL_BUILD_TESTS=OFF >/dev/null
 cmake --build build-bench -j "$(nproc)"
 echo "cores: $(nproc)"
+# Once on one thread, once on every core (OpenCV on as many as the toolbox).
+echo "zel_bench, OMP_NUM_THREADS=1:"
+OMP_NUM_THREADS=1 ./build-bench/bench/zel_bench "$@"
+echo "zel_bench, all cores:"
 ./build-bench/bench/zel_bench "$@"
 /usr/bin/python3 bench/volume_vs_scipy.py build-bench/bench/zel_bench
 /usr/bin/python3 bench/dicom_vs_pydicom.py build-bench/zel_toolbox

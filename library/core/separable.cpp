@@ -7,6 +7,7 @@
 
 #include "helpers.h"
 #include "numeric.h"
+#include "parallel.h"
 
 namespace zel {
 namespace {
@@ -66,28 +67,31 @@ void gaussian_plane(const double* src, double* dst, size_t w, size_t h, double s
   }
   // Row by row: the column pass for row y goes into the middle of a buffer
   // padded by rh on either side, the row pass from there into line,
-  // which is streamed to dst (the output is not read again here).
-  std::vector<double> pad(w + 2 * rh), line(w);
-  double* acc = pad.data() + rh;
-  for (size_t y = 0; y < h; ++y) {
-    const double* mid = src + y * w;
-    for (size_t x = 0; x < w; ++x) acc[x] = kv[0] * mid[x];
-    for (size_t k = 1; k <= rv; ++k) {
-      const double* up = src + (y >= k ? y - k : 0) * w;
-      const double* dn = src + std::min(y + k, h - 1) * w;
-      const double wk = kv[k];
-      for (size_t x = 0; x < w; ++x) acc[x] += wk * (up[x] + dn[x]);
+  // which is streamed to dst (the output is not read again here). Rows are
+  // independent, so they are split over the threads.
+  parallel_ranges(h, n * (rv + rh + 1), [&](size_t y0, size_t y1) {
+    std::vector<double> pad(w + 2 * rh), line(w);
+    double* acc = pad.data() + rh;
+    for (size_t y = y0; y < y1; ++y) {
+      const double* mid = src + y * w;
+      for (size_t x = 0; x < w; ++x) acc[x] = kv[0] * mid[x];
+      for (size_t k = 1; k <= rv; ++k) {
+        const double* up = src + (y >= k ? y - k : 0) * w;
+        const double* dn = src + std::min(y + k, h - 1) * w;
+        const double wk = kv[k];
+        for (size_t x = 0; x < w; ++x) acc[x] += wk * (up[x] + dn[x]);
+      }
+      pad_row(acc, w, rh, border);
+      double* o = line.data();
+      for (size_t x = 0; x < w; ++x) o[x] = kh[0] * acc[x];
+      for (size_t k = 1; k <= rh; ++k) {
+        const double wk = kh[k];
+        const double *left = acc - k, *right = acc + k;
+        for (size_t x = 0; x < w; ++x) o[x] += wk * (left[x] + right[x]);
+      }
+      stream_copy(dst + y * w, o, w);
     }
-    pad_row(acc, w, rh, border);
-    double* o = line.data();
-    for (size_t x = 0; x < w; ++x) o[x] = kh[0] * acc[x];
-    for (size_t k = 1; k <= rh; ++k) {
-      const double wk = kh[k];
-      const double *left = acc - k, *right = acc + k;
-      for (size_t x = 0; x < w; ++x) o[x] += wk * (left[x] + right[x]);
-    }
-    stream_copy(dst + y * w, o, w);
-  }
+  });
   stream_fence();
 }
 

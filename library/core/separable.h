@@ -5,9 +5,11 @@
 
 #include <algorithm>
 #include <cstddef>
+#include <type_traits>
 #include <vector>
 
 #include "border.h"
+#include "parallel.h"
 
 namespace zel {
 
@@ -49,41 +51,52 @@ inline size_t box_count(size_t i, size_t n, size_t r) {
 // outside add nothing, so box_count(x, w, r) * box_count(y, h, r) samples
 // are summed, the divisor of a mean over the part of the window inside.
 // Samples are read as sample(src[i]) in the accumulator type Acc (int64_t for
-// exact integer sums, double otherwise). For each row y in order, emit(y, sums)
+// exact integer sums, double otherwise). For each row y, emit(y, sums)
 // receives the w window sums of that row (valid until the next call). Prefix
 // sums along each row and a running sum down the columns, to which each row's
 // horizontal sums are added as it enters the window and subtracted as it
 // leaves (recomputed then, so no plane-sized scratch): O(w h) for any r.
+// With an integer Acc the sums are exact, so bands of rows are summed on
+// separate threads (each band starting its own running sum; emit is then
+// called concurrently for distinct rows, in order within a band); a floating
+// Acc runs on one thread, rows in order, since its running sums depend on
+// the order of the additions.
 template <class Acc, class Sample, class Emit>
 void box_sum_rows(const double* src, size_t w, size_t h, size_t r, Border border, Sample sample, Emit emit) {
   require_border(border, {Border::ZeroPadded}, "the box sum");
   if (w == 0 || h == 0) return;
   r = std::min(r, std::max(w, h));  // a wider window covers nothing more
-  std::vector<Acc> prefix(w + 1), across(w), col(w, Acc(0));
-  // The window sums of row y along x, into across.
-  const auto row_sums = [&](size_t y) {
-    const double* s = src + y * w;
-    for (size_t x = 0; x < w; ++x) across[x] = sample(s[x]);  // apart from the chain below: vectorises
-    prefix[0] = Acc(0);
-    for (size_t x = 0; x < w; ++x) prefix[x + 1] = prefix[x] + across[x];
-    for (size_t x = 0; x < w; ++x) across[x] = prefix[std::min(w, x + r + 1)] - prefix[x > r ? x - r : 0];
-  };
-  for (size_t y = 0; y < std::min(r + 1, h); ++y) {
-    row_sums(y);
-    for (size_t x = 0; x < w; ++x) col[x] += across[x];
-  }
-  for (size_t y = 0; y < h; ++y) {
-    emit(y, static_cast<const Acc*>(col.data()));
-    if (y + 1 == h) break;
-    if (y + r + 1 < h) {
-      row_sums(y + r + 1);
+  const auto band = [&](size_t y0, size_t y1) {
+    std::vector<Acc> prefix(w + 1), across(w), col(w, Acc(0));
+    // The window sums of row y along x, into across.
+    const auto row_sums = [&](size_t y) {
+      const double* s = src + y * w;
+      for (size_t x = 0; x < w; ++x) across[x] = sample(s[x]);  // apart from the chain below: vectorises
+      prefix[0] = Acc(0);
+      for (size_t x = 0; x < w; ++x) prefix[x + 1] = prefix[x] + across[x];
+      for (size_t x = 0; x < w; ++x) across[x] = prefix[std::min(w, x + r + 1)] - prefix[x > r ? x - r : 0];
+    };
+    for (size_t y = y0 > r ? y0 - r : 0; y < std::min(y0 + r + 1, h); ++y) {
+      row_sums(y);
       for (size_t x = 0; x < w; ++x) col[x] += across[x];
     }
-    if (y >= r) {
-      row_sums(y - r);
-      for (size_t x = 0; x < w; ++x) col[x] -= across[x];
+    for (size_t y = y0; y < y1; ++y) {
+      emit(y, static_cast<const Acc*>(col.data()));
+      if (y + 1 == y1) break;
+      if (y + r + 1 < h) {
+        row_sums(y + r + 1);
+        for (size_t x = 0; x < w; ++x) col[x] += across[x];
+      }
+      if (y >= r) {
+        row_sums(y - r);
+        for (size_t x = 0; x < w; ++x) col[x] -= across[x];
+      }
     }
-  }
+  };
+  if (std::is_integral<Acc>::value && h > 2 * r + 2)
+    parallel_ranges(h, 5 * w * h, band);
+  else
+    band(0, h);
 }
 
 }  // namespace zel

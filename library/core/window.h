@@ -9,6 +9,7 @@
 
 #include "border.h"
 #include "helpers.h"
+#include "parallel.h"
 
 namespace zel {
 
@@ -38,7 +39,9 @@ inline void pad_plane(const double* plane, size_t w, size_t h, Border b, std::ve
 // are stride apart, so that c[-stride - 1] .. c[stride + 1] is its window.
 // Any border rule: with LeaveZero and CopyInput the window is read in place
 // and only the interior is computed; with ZeroPadded and RepeatEdge every
-// pixel is computed from a padded copy of the plane.
+// pixel is computed from a padded copy of the plane. The rows of a plane are
+// split over the threads, so f may be called concurrently (for distinct
+// pixels) and must not write shared state without synchronising.
 template <class F>
 void filter3x3(const CImg<double>& in, CImg<double>& out, Border border, F f) {
   out.assign(in.width(), in.height(), in.depth(), in.spectrum());
@@ -52,22 +55,27 @@ void filter3x3(const CImg<double>& in, CImg<double>& out, Border border, F f) {
       if (!leaves_frame(border)) {
         pad_plane(src, w, h, border, padded);
         const ptrdiff_t pw = static_cast<ptrdiff_t>(w + 2);
-        for (size_t y = 0; y < h; ++y) {
-          const double* row = padded.data() + (y + 1) * (w + 2) + 1;
-          double* o = dst + y * w;
-          for (size_t x = 0; x < w; ++x) o[x] = f(row + x, pw);
-        }
+        const double* pad = padded.data();
+        parallel_ranges(h, 9 * w * h, [&](size_t y0, size_t y1) {
+          for (size_t y = y0; y < y1; ++y) {
+            const double* row = pad + (y + 1) * (w + 2) + 1;
+            double* o = dst + y * w;
+            for (size_t x = 0; x < w; ++x) o[x] = f(row + x, pw);
+          }
+        });
         continue;
       }
       // The one-pixel frame, then the interior, written once.
       write_frame(src, dst, w, h, {1, 1, 1, 1}, border);
       if (w < 3 || h < 3) continue;  // every pixel is frame
       const ptrdiff_t stride = static_cast<ptrdiff_t>(w);
-      for (size_t y = 1; y + 1 < h; ++y) {
-        const double* row = src + y * w;
-        double* o = dst + y * w;
-        for (size_t x = 1; x + 1 < w; ++x) o[x] = f(row + x, stride);
-      }
+      parallel_ranges(h - 2, 9 * w * h, [&](size_t y0, size_t y1) {
+        for (size_t y = y0 + 1; y < y1 + 1; ++y) {
+          const double* row = src + y * w;
+          double* o = dst + y * w;
+          for (size_t x = 1; x + 1 < w; ++x) o[x] = f(row + x, stride);
+        }
+      });
     }
 }
 

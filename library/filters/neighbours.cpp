@@ -14,6 +14,7 @@
 #include "../core/helpers.h"
 #include "../core/border.h"
 #include "../core/numeric.h"
+#include "../core/parallel.h"
 #include "../core/window.h"
 #include "../dll.h"
 
@@ -37,7 +38,6 @@ void extreme3x3(const CImg<double>& in, CImg<double>& out, zel::Border border, P
     return;
   }
   // Row extremes of three; with zero padding the two end pixels also meet an outside 0.
-  std::vector<double> ring(3 * w), line(w);
   auto row_extremes = [&](const double* r, double* e) {
     if (w == 1) {
       e[0] = pick(r[0], 0.0);
@@ -47,36 +47,46 @@ void extreme3x3(const CImg<double>& in, CImg<double>& out, zel::Border border, P
     e[0] = padded ? pick(pick(r[0], r[1]), 0.0) : 0.0;
     e[w - 1] = padded ? pick(pick(r[w - 2], r[w - 1]), 0.0) : 0.0;
   };
+  std::vector<double> top(w), below(w);
   zel::for_each_plane(in, [&](const double* src, int z, int c) {
     double* dst = zel::plane_at(out, z, c);
-    double* e[3] = {ring.data(), ring.data() + w, ring.data() + 2 * w};  // rows y-1, y, y+1
-    row_extremes(src, e[1]);
+    row_extremes(src, top.data());
     if (h == 1) {
-      for (size_t x = 0; x < w; ++x) dst[x] = pick(e[1][x], 0.0);
+      for (size_t x = 0; x < w; ++x) dst[x] = pick(top[x], 0.0);
       return;
     }
-    row_extremes(src + w, e[2]);
+    // The rows between the first and the last, in bands over the threads.
+    zel::parallel_ranges(h - 2, 4 * w * h, [&](size_t y0, size_t y1) {
+      std::vector<double> ring(3 * w), line(w);
+      double* e[3] = {ring.data(), ring.data() + w, ring.data() + 2 * w};  // rows y-1, y, y+1
+      row_extremes(src + y0 * w, e[1]);
+      row_extremes(src + (y0 + 1) * w, e[2]);
+      for (size_t y = y0 + 1; y < y1 + 1; ++y) {
+        std::rotate(e, e + 1, e + 3);
+        row_extremes(src + (y + 1) * w, e[2]);
+        const double *a = e[0], *b = e[1], *d = e[2];
+        double* o = line.data();
+        for (size_t x = 0; x < w; ++x) o[x] = pick(pick(a[x], b[x]), d[x]);
+        if (!padded) o[0] = o[w - 1] = 0.0;
+        // The output row is not read again: streamed past the cache.
+        zel::stream_copy(dst + y * w, o, w);
+      }
+    });
+    zel::stream_fence();
     // First row: above it lies the outside (0) or, without padding, it is border.
+    row_extremes(src + w, below.data());
     if (padded)
-      for (size_t x = 0; x < w; ++x) dst[x] = pick(pick(e[1][x], e[2][x]), 0.0);
+      for (size_t x = 0; x < w; ++x) dst[x] = pick(pick(top[x], below[x]), 0.0);
     else
       std::fill(dst, dst + w, 0.0);
-    for (size_t y = 1; y + 1 < h; ++y) {
-      std::rotate(e, e + 1, e + 3);
-      row_extremes(src + (y + 1) * w, e[2]);
-      const double *a = e[0], *b = e[1], *d = e[2];
-      double* o = line.data();
-      for (size_t x = 0; x < w; ++x) o[x] = pick(pick(a[x], b[x]), d[x]);
-      if (!padded) o[0] = o[w - 1] = 0.0;
-      // The output row is not read again: streamed past the cache.
-      zel::stream_copy(dst + y * w, o, w);
-    }
-    zel::stream_fence();
     double* last = dst + (h - 1) * w;
-    if (padded)
-      for (size_t x = 0; x < w; ++x) last[x] = pick(pick(e[1][x], e[2][x]), 0.0);
-    else
+    if (padded) {
+      row_extremes(src + (h - 2) * w, top.data());
+      row_extremes(src + (h - 1) * w, below.data());
+      for (size_t x = 0; x < w; ++x) last[x] = pick(pick(top[x], below[x]), 0.0);
+    } else {
       std::fill(last, last + w, 0.0);
+    }
   });
 }
 

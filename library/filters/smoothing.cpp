@@ -2,6 +2,7 @@
 // zero crossings, Gaussian, convolution with a caller's kernel, rectangular
 // average, anisotropic diffusion and variance-adaptive smoothing. Every slice
 // and channel is filtered on its own; out is sized by the operation.
+#include <atomic>
 #include <cmath>
 #include <cstdint>
 #include <stdexcept>
@@ -41,14 +42,16 @@ void iterate3x3(const CImg<double>& in, CImg<double>& out, int passes, F f) {
   if (passes <= 0 || in.width() < 3 || in.height() < 3) return;
   CImg<double> next;
   for (int i = 0; i < passes; ++i) {
-    bool changed = false;
+    // Set by whichever thread first sees a change; read before it is written,
+    // so the flag's cache line is not bounced between threads.
+    std::atomic<bool> changed(false);
     filter3x3(out, next, Border::CopyInput, [&](const double* c, ptrdiff_t s) {
       const double v = f(c, s);
-      changed |= !(v == c[0]);
+      if (!(v == c[0]) && !changed.load(std::memory_order_relaxed)) changed.store(true, std::memory_order_relaxed);
       return v;
     });
     out.swap(next);
-    if (!changed) break;
+    if (!changed.load()) break;
   }
 }
 

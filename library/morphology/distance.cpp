@@ -15,6 +15,7 @@
 
 #include "../core/helpers.h"
 #include "../core/numeric.h"
+#include "../core/parallel.h"
 #include "../dll.h"
 #include "distance.h"
 
@@ -158,18 +159,22 @@ namespace {
 
 // Sizes out like in and calls plane(src, dst, buf) for every plane, with an
 // integer buffer of 32 bits, or of 64 bits on planes whose sides add up to
-// over a hundred million pixels.
+// over a hundred million pixels. The raster passes inside a plane are
+// serial, so the planes of a volume or of a colour image are split over the
+// threads, each with its own buffer (plane may be called concurrently).
 template <class Plane>
 void chamfer_planes(const CImg<double>& in, CImg<double>& out, Plane plane) {
   out.assign(in.width(), in.height(), in.depth(), in.spectrum());
   const bool narrow = fits_int32(static_cast<size_t>(in.width()), static_cast<size_t>(in.height()));
-  std::vector<int32_t> b32;
-  std::vector<int64_t> b64;
-  for (int c = 0; c < in.spectrum(); ++c)
-    for (int z = 0; z < in.depth(); ++z) {
-      if (narrow) plane(plane_at(in, z, c), plane_at(out, z, c), b32);
-      else plane(plane_at(in, z, c), plane_at(out, z, c), b64);
+  const size_t n = plane_size(in), planes = n == 0 ? 0 : in.size() / n;
+  parallel_ranges(planes, 8 * in.size(), [&](size_t p0, size_t p1) {
+    std::vector<int32_t> b32;
+    std::vector<int64_t> b64;
+    for (size_t p = p0; p < p1; ++p) {
+      if (narrow) plane(in.data() + p * n, out.data() + p * n, b32);
+      else plane(in.data() + p * n, out.data() + p * n, b64);
     }
+  });
 }
 
 }  // namespace
@@ -192,8 +197,8 @@ ZEL_API void B2TDistTransformFun(const CImg<double>& in, CImg<double>& out) { co
 // background. A plane without background (no distance to measure) is all 0.
 ZEL_API void DistanceTransform3x3Fun(const CImg<double>& in, CImg<double>& out) {
   const size_t w = static_cast<size_t>(in.width()), h = static_cast<size_t>(in.height());
-  std::vector<double> line(w);
   chamfer_planes(in, out, [&](const double* src, double* dst, auto& buf) {
+    std::vector<double> line(w);
     const bool reached = chamfer_plane(src, w, h, ChamferMask{3, 4, 0}, false, buf, [&](size_t y, const auto* t) {
       for (size_t x = 0; x < w; ++x) line[x] = static_cast<double>(t[x]);
       stream_copy(dst + y * w, line.data(), w);

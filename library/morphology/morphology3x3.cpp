@@ -11,6 +11,7 @@
 #include "../core/border.h"
 #include "../core/helpers.h"
 #include "../core/numeric.h"
+#include "../core/parallel.h"
 #include "../dll.h"
 
 namespace {
@@ -44,11 +45,11 @@ void cross_extreme(const CImg<double>& in, CImg<double>& out, zel::Border border
   const std::vector<double> zero_row(w, 0.0);
   zel::for_each_plane(in, [&](const double* src, int z, int c) {
     double* dst = zel::plane_at(out, z, c);
-    for (size_t y = 0; y < h; ++y) {
+    zel::parallel_for(h, 5 * w * h, [&](size_t y) {
       double* o = dst + y * w;
       if (!padded && (y == 0 || y + 1 == h)) {
         std::fill(o, o + w, 0.0);
-        continue;
+        return;
       }
       const double* r = src + y * w;
       const double* up = y > 0 ? r - w : zero_row.data();
@@ -56,13 +57,13 @@ void cross_extreme(const CImg<double>& in, CImg<double>& out, zel::Border border
       for (size_t x = 1; x + 1 < w; ++x) o[x] = pick(pick(pick(up[x], r[x - 1]), pick(r[x], r[x + 1])), down[x]);
       if (!padded) {
         o[0] = o[w - 1] = 0.0;
-        continue;
+        return;
       }
       // End pixels: the outside neighbour is 0 (a one-pixel row has two).
       const double left = pick(pick(pick(up[0], 0.0), r[0]), down[0]);
       o[0] = pick(left, w > 1 ? r[1] : 0.0);
       if (w > 1) o[w - 1] = pick(pick(pick(up[w - 1], r[w - 2]), pick(r[w - 1], 0.0)), down[w - 1]);
-    }
+    });
   });
 }
 

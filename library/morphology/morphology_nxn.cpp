@@ -10,6 +10,7 @@
 
 #include "../core/border.h"
 #include "../core/helpers.h"
+#include "../core/parallel.h"
 #include "../core/running_extreme.h"
 #include "../dll.h"
 
@@ -105,42 +106,46 @@ void morph(const CImg<double>& in, CImg<double>& out, const ConvArray& se, zel::
   std::vector<ptrdiff_t> offsets;
   for (const Cell& c : e.cells) offsets.push_back(c.dy * static_cast<ptrdiff_t>(w) + c.dx);
   // Each output row is assembled in `line` (its border columns stay 0) and
-  // streamed to the image, which is not read again here.
-  std::vector<double> buf, scratch, line(w, 0.0);
-  double* mid = line.data() + cx;
+  // streamed to the image, which is not read again here. The rows of windows
+  // are split into bands over the threads, each with its own scratch.
+  const size_t work = nx * ny * (e.flat ? 6 : e.cells.size());
   for (int c = 0; c < in.spectrum(); ++c)
     for (int z = 0; z < in.depth(); ++z) {
       const double* src = zel::plane_at(in, z, c);
       double* dst = zel::plane_at(res, z, c);
-      auto put = [&](size_t t) { zel::stream_copy(dst + (cy + t) * w, line.data(), w); };
       // The rows above and below the windows; the columns beside them stay 0 in `line`.
       zel::write_frame(src, dst, w, static_cast<size_t>(H), {cy, static_cast<size_t>(H) - cy - ny, 0, 0}, border);
-      if (e.flat) {
-        const double k = e.w;
-        auto emit = [&](size_t t, const double* a, const double* b = nullptr) {
-          if (b)
-            for (size_t u = 0; u < nx; ++u) mid[u] = fin(k + Op::pick(a[u], b[u]));
-          else
-            for (size_t u = 0; u < nx; ++u) mid[u] = fin(k + a[u]);
-          put(t);
-        };
-        flat_plane<Op>(src, w, e, nx, ny, emit, buf, scratch);
-        continue;
-      }
-      // General element: one pass over a row of windows per non-zero cell.
-      buf.resize(nx);
-      double* acc = buf.data();
-      for (size_t t = 0; t < ny; ++t) {
-        std::fill(acc, acc + nx, Op::ident);
-        const double* base = src + t * w;
-        for (size_t i = 0; i < offsets.size(); ++i) {
-          const double* s = base + offsets[i];
-          const double cw = e.cells[i].w;
-          for (size_t u = 0; u < nx; ++u) acc[u] = Op::pick(acc[u], s[u] + cw);
+      zel::parallel_ranges(ny, work, [&](size_t t0, size_t t1) {
+        std::vector<double> buf, scratch, line(w, 0.0);
+        double* mid = line.data() + cx;
+        auto put = [&](size_t t) { zel::stream_copy(dst + (cy + t) * w, line.data(), w); };
+        if (e.flat) {
+          const double k = e.w;
+          auto emit = [&](size_t t, const double* a, const double* b = nullptr) {
+            if (b)
+              for (size_t u = 0; u < nx; ++u) mid[u] = fin(k + Op::pick(a[u], b[u]));
+            else
+              for (size_t u = 0; u < nx; ++u) mid[u] = fin(k + a[u]);
+            put(t0 + t);
+          };
+          flat_plane<Op>(src + t0 * w, w, e, nx, t1 - t0, emit, buf, scratch);
+          return;
         }
-        for (size_t u = 0; u < nx; ++u) mid[u] = fin(acc[u]);
-        put(t);
-      }
+        // General element: one pass over a row of windows per non-zero cell.
+        buf.resize(nx);
+        double* acc = buf.data();
+        for (size_t t = t0; t < t1; ++t) {
+          std::fill(acc, acc + nx, Op::ident);
+          const double* base = src + t * w;
+          for (size_t i = 0; i < offsets.size(); ++i) {
+            const double* s = base + offsets[i];
+            const double cw = e.cells[i].w;
+            for (size_t u = 0; u < nx; ++u) acc[u] = Op::pick(acc[u], s[u] + cw);
+          }
+          for (size_t u = 0; u < nx; ++u) mid[u] = fin(acc[u]);
+          put(t);
+        }
+      });
     }
   zel::stream_fence();
 }

@@ -12,6 +12,7 @@
 // - SIColourClusterFun starts from the peaks of the per-channel histograms;
 //   an image of a single colour gives one cluster.
 #include <algorithm>
+#include <atomic>
 #include <cmath>
 #include <cstdint>
 #include <cstdio>
@@ -22,6 +23,7 @@
 
 #include "../core/helpers.h"
 #include "../core/numeric.h"
+#include "../core/parallel.h"
 #include "../core/vector_clones.h"
 #include "../dll.h"
 
@@ -77,32 +79,41 @@ ZEL_VECTOR_CLONES void nearest_centres(const Slice& s, size_t i0, size_t m, cons
 }
 
 // Lloyd iterations from `centres` (k rows of C values); labels receive each
-// pixel's cluster.
+// pixel's cluster. The assignment to the nearest centre, k distances per
+// pixel, is split over the threads in blocks; the sums that move the centres
+// are then added on one thread in pixel order, so that their rounding, and
+// with it the result, does not depend on the thread count.
 void lloyd(const Slice& s, std::vector<double>& centres, std::vector<int32_t>& labels) {
   const size_t C = s.channels(), k = centres.size() / C;
   labels.assign(s.n, -1);
-  std::vector<double> sums(k * C), best(kBlock), d(kBlock);
+  std::vector<double> sums(k * C);
   std::vector<size_t> counts(k);
-  int32_t near[kBlock];
+  const size_t blocks = (s.n + kBlock - 1) / kBlock;
   for (int pass = 0; pass < kMaxIterations; ++pass) {
+    std::atomic<size_t> changed(0);
+    parallel_ranges(blocks, s.n * k * C, [&](size_t b0, size_t b1) {
+      std::vector<double> best(kBlock), d(kBlock);
+      int32_t near[kBlock];
+      size_t moved = 0;
+      for (size_t i0 = b0 * kBlock; i0 < std::min(s.n, b1 * kBlock); i0 += kBlock) {
+        const size_t m = std::min(kBlock, s.n - i0);
+        nearest_centres(s, i0, m, centres.data(), k, best.data(), d.data(), near);
+        int32_t* lab = labels.data() + i0;
+        for (size_t i = 0; i < m; ++i) {
+          moved += lab[i] != near[i];
+          lab[i] = near[i];
+        }
+      }
+      changed += moved;
+    });
+    if (changed == 0) break;  // the centres are already the means of these clusters
     std::fill(sums.begin(), sums.end(), 0.0);
     std::fill(counts.begin(), counts.end(), 0);
-    size_t changed = 0;
-    for (size_t i0 = 0; i0 < s.n; i0 += kBlock) {
-      const size_t m = std::min(kBlock, s.n - i0);
-      nearest_centres(s, i0, m, centres.data(), k, best.data(), d.data(), near);
-      int32_t* lab = labels.data() + i0;
-      for (size_t i = 0; i < m; ++i) {
-        changed += lab[i] != near[i];
-        lab[i] = near[i];
-        ++counts[static_cast<size_t>(near[i])];
-      }
-      for (size_t c = 0; c < C; ++c) {
-        const double* p = s.planes[c] + i0;
-        for (size_t i = 0; i < m; ++i) sums[static_cast<size_t>(near[i]) * C + c] += p[i];
-      }
+    for (size_t i = 0; i < s.n; ++i) ++counts[static_cast<size_t>(labels[i])];
+    for (size_t c = 0; c < C; ++c) {
+      const double* p = s.planes[c];
+      for (size_t i = 0; i < s.n; ++i) sums[static_cast<size_t>(labels[i]) * C + c] += p[i];
     }
-    if (changed == 0) break;  // the centres are already the means of these clusters
     for (size_t j = 0; j < k; ++j)
       if (counts[j] > 0)
         for (size_t c = 0; c < C; ++c) centres[j * C + c] = sums[j * C + c] / static_cast<double>(counts[j]);
@@ -123,10 +134,11 @@ std::vector<double> kmeanspp_centres(const Slice& s, size_t k) {
   const auto unit = [&rng] { return static_cast<double>(rng()) / 4294967296.0; };  // 0 <= u < 1
   std::vector<double> centres;
   push_colour(s, std::min(s.n - 1, static_cast<size_t>(unit() * static_cast<double>(s.n))), centres);
-  std::vector<double> nearest(s.n), d(kBlock);
+  std::vector<double> nearest(s.n);
   const size_t C = s.channels();
   for (size_t i0 = 0; i0 < s.n; i0 += kBlock)
     distances(s, i0, std::min(kBlock, s.n - i0), centres.data(), nearest.data() + i0);
+  const size_t blocks = (s.n + kBlock - 1) / kBlock;
   while (centres.size() / C < k) {
     double total = 0.0;
     for (double v : nearest) total += v;
@@ -145,12 +157,16 @@ std::vector<double> kmeanspp_centres(const Slice& s, size_t k) {
     }
     if (pick == s.n) pick = last;  // rounding left the target beyond the sum
     push_colour(s, pick, centres);
+    // Each pixel's distance to its nearest centre, on separate threads.
     const double* centre = centres.data() + centres.size() - C;
-    for (size_t i0 = 0; i0 < s.n; i0 += kBlock) {
-      const size_t m = std::min(kBlock, s.n - i0);
-      distances(s, i0, m, centre, d.data());
-      for (size_t i = 0; i < m; ++i) nearest[i0 + i] = smin(nearest[i0 + i], d[i]);
-    }
+    parallel_ranges(blocks, s.n * C, [&](size_t b0, size_t b1) {
+      double d[kBlock];
+      for (size_t i0 = b0 * kBlock; i0 < std::min(s.n, b1 * kBlock); i0 += kBlock) {
+        const size_t m = std::min(kBlock, s.n - i0);
+        distances(s, i0, m, centre, d);
+        for (size_t i = 0; i < m; ++i) nearest[i0 + i] = smin(nearest[i0 + i], d[i]);
+      }
+    });
   }
   return centres;
 }

@@ -20,6 +20,7 @@
 #include <stdexcept>
 #include <vector>
 
+#include "../core/parallel.h"
 #include "../dll.h"
 
 namespace zel {
@@ -218,8 +219,14 @@ ZEL_API void FourierTransformFun(const CImg<double>& in_img, CImg<double>& re, C
   const int w = in.get().width(), h = in.get().height(), c = in.get().spectrum();
   assign_checked(re, w, h, 1, c);
   assign_checked(im, w, h, 1, c);
-  fourier::Forward transform(w, h);
-  for (int k = 0; k < c; ++k) transform.run(plane_at(in.get(), 0, k), plane_at(re, 0, k), plane_at(im, 0, k));
+  // The channels on separate threads, each with its own plan and scratch
+  // (one plane's transform is FFTW's serial plan, the same on any thread).
+  const size_t channels = static_cast<size_t>(c);
+  parallel_ranges(channels, plane_size(re) * channels * 20, [&](size_t k0, size_t k1) {
+    fourier::Forward transform(w, h);
+    for (int k = static_cast<int>(k0); k < static_cast<int>(k1); ++k)
+      transform.run(plane_at(in.get(), 0, k), plane_at(re, 0, k), plane_at(im, 0, k));
+  });
 }
 
 ZEL_API void InvFourierTransformFun(const CImg<double>& re_img, const CImg<double>& im_img, CImg<double>& out) {
@@ -231,8 +238,12 @@ ZEL_API void InvFourierTransformFun(const CImg<double>& re_img, const CImg<doubl
     out.fill(0.0);  // the defined contract: zeros for sizes the transform does not accept
     return;
   }
-  fourier::Inverse transform(w, h);
-  for (int k = 0; k < c; ++k) transform.run(plane_at(re.get(), 0, k), plane_at(im.get(), 0, k), plane_at(out, 0, k));
+  const size_t channels = static_cast<size_t>(c);
+  parallel_ranges(channels, plane_size(out) * channels * 20, [&](size_t k0, size_t k1) {
+    fourier::Inverse transform(w, h);
+    for (int k = static_cast<int>(k0); k < static_cast<int>(k1); ++k)
+      transform.run(plane_at(re.get(), 0, k), plane_at(im.get(), 0, k), plane_at(out, 0, k));
+  });
 }
 
 // The view: log(1 + |F|) per position, scaled per channel so that the
@@ -247,7 +258,10 @@ ZEL_API void ViewFFTFun(const CImg<double>& re_img, const CImg<double>& im_img, 
     const double* r = plane_at(re.get(), 0, c);
     const double* i = plane_at(im.get(), 0, c);
     double* o = plane_at(out, 0, c);
-    for (size_t k = 0; k < n; ++k) o[k] = std::log1p(std::sqrt(r[k] * r[k] + i[k] * i[k]));
+    // A logarithm per sample: pieces of the plane on separate threads.
+    parallel_ranges(n, 20 * n, [&](size_t k0, size_t k1) {
+      for (size_t k = k0; k < k1; ++k) o[k] = std::log1p(std::sqrt(r[k] * r[k] + i[k] * i[k]));
+    });
   }
   fourier::rescale_channels(out, false);
 }

@@ -13,6 +13,7 @@
 
 #include "../core/border.h"
 #include "../core/helpers.h"
+#include "../core/parallel.h"
 
 namespace zel {
 
@@ -52,7 +53,8 @@ inline Rows rows_at(const CImg<double>& in, int z, int c, size_t y) {
 // Sizes out like in; the frame voxels (the first and last row and column of
 // every slice) follow the rule `plane` (LeaveZero or CopyInput); for every
 // other row, row(rows, o, w) writes o[x] for x = 1 .. w - 2 from the block
-// rows, whose slices follow `slices` (RepeatEdge). out may be in.
+// rows, whose slices follow `slices` (RepeatEdge). out may be in. Rows are
+// split over the threads: row may run concurrently for distinct rows.
 template <class Row>
 void filter_rows(const CImg<double>& in, CImg<double>& out, Border plane, Border slices, Row row) {
   require_border(plane, {Border::LeaveZero, Border::CopyInput}, "the 3x3x3 row engine (within a slice)");
@@ -61,14 +63,16 @@ void filter_rows(const CImg<double>& in, CImg<double>& out, Border plane, Border
   assign_checked(out, in.width(), in.height(), in.depth(), in.spectrum());
   if (in.is_empty()) return;
   const size_t w = static_cast<size_t>(in.width()), h = static_cast<size_t>(in.height());
-  for (int c = 0; c < in.spectrum(); ++c)
-    for (int z = 0; z < in.depth(); ++z) {
-      const double* src = plane_at(in, z, c);
-      double* dst = plane_at(out, z, c);
-      write_frame(src, dst, w, h, {1, 1, 1, 1}, plane);
-      if (w < 3 || h < 3) continue;  // every voxel is frame
-      for (size_t y = 1; y + 1 < h; ++y) row(rows_at(in, z, c, y), dst + y * w, w);
-    }
+  for_each_plane(in, [&](const double* src, int z, int c) { write_frame(src, plane_at(out, z, c), w, h, {1, 1, 1, 1}, plane); });
+  if (w < 3 || h < 3) return;  // every voxel is frame
+  // The inner rows of all slices and channels, split over the threads.
+  const int d = in.depth();
+  const size_t inner = h - 2, rows = inner * static_cast<size_t>(d) * static_cast<size_t>(in.spectrum());
+  parallel_for(rows, 27 * in.size(), [&](size_t i) {
+    const size_t p = i / inner, y = 1 + i % inner;
+    const int z = static_cast<int>(p % static_cast<size_t>(d)), c = static_cast<int>(p / static_cast<size_t>(d));
+    row(rows_at(in, z, c, y), plane_at(out, z, c) + y * w, w);
+  });
 }
 
 // The 3x3 reduction of rows y0 .. y1 - 1 of one w x h plane into q (row y
@@ -104,7 +108,7 @@ void reduce_plane(const double* __restrict src, double* __restrict q, size_t w, 
 }
 
 // For every channel c, slice z and row y that the rule `plane` reduces,
-// emit(c, z, y, red) receives red[x], the reduction of the block around
+// emit(c, z, y, red) receives red[x] (w values the emit may overwrite), the reduction of the block around
 // (x, y, z), for x = 1 .. w - 2 (CopyInput or LeaveZero: the frame is left
 // to the caller) or 0 .. w - 1 (ZeroPadded, RepeatEdge). Beyond the first and last
 // slice the rule `slices` holds (RepeatEdge or ZeroPadded). Separable:
@@ -112,7 +116,8 @@ void reduce_plane(const double* __restrict src, double* __restrict q, size_t w, 
 // slices, and each output row combines the rows of three of them: six
 // combinations per voxel. The volume is swept in strips of rows, so that
 // the ring stays in the second-level cache and each voxel is read from
-// memory about once.
+// memory about once. The strips (of every channel) are split over the
+// threads, so emit may run concurrently for distinct rows.
 template <class Combine, class Emit>
 void reduce(const CImg<double>& in, Border plane, Border slices, Combine combine, Emit emit) {
   require_border(plane, {Border::LeaveZero, Border::CopyInput, Border::ZeroPadded, Border::RepeatEdge},
@@ -129,11 +134,13 @@ void reduce(const CImg<double>& in, Border plane, Border slices, Combine combine
   const size_t x0 = padded ? 0 : 1, x1 = padded ? w : w - 1;
   const size_t strip = std::max<size_t>(4, 8192 / w);  // rows; three strips of 64 KiB or so
   const size_t slots = static_cast<size_t>(std::min(d, 3));
-  std::vector<double> ring(slots * strip * w), col(w + 2), red(w);
-  const auto slot = [&](int z) { return ring.data() + (static_cast<size_t>(z) % slots) * strip * w; };
-  for (int c = 0; c < in.spectrum(); ++c)
-    for (size_t y0 = first; y0 < last; y0 += strip) {
-      const size_t y1 = std::min(last, y0 + strip);
+  const size_t strips = (last - first + strip - 1) / strip;
+  parallel_ranges(strips * static_cast<size_t>(in.spectrum()), 6 * in.size(), [&](size_t i0, size_t i1) {
+    std::vector<double> ring(slots * strip * w), col(w + 2), red(w);
+    const auto slot = [&](int z) { return ring.data() + (static_cast<size_t>(z) % slots) * strip * w; };
+    for (size_t i = i0; i < i1; ++i) {
+      const int c = static_cast<int>(i / strips);
+      const size_t y0 = first + (i % strips) * strip, y1 = std::min(last, y0 + strip);
       int ready = 0;  // slices of this strip reduced so far
       for (int z = 0; z < d; ++z) {
         for (; ready <= std::min(z + 1, d - 1); ++ready)
@@ -156,10 +163,11 @@ void reduce(const CImg<double>& in, Border plane, Border slices, Combine combine
           } else {
             for (size_t x = x0; x < x1; ++x) r[x] = combine(combine(a[x], b[x]), e[x]);
           }
-          emit(c, z, y, static_cast<const double*>(r));
+          emit(c, z, y, r);
         }
       }
     }
+  });
 }
 
 // Sizes out like in, the frame of every slice following `plane` (LeaveZero
@@ -179,13 +187,13 @@ void reduce_into(const CImg<double>& in, CImg<double>& out, Border plane, Border
     write_frame(src, plane_at(out, z, c), w, h, {1, 1, all_frame ? 1u : 0u, all_frame ? 1u : 0u}, plane);
   });
   if (all_frame) return;
-  // Each row is finished in `line` and streamed to out, which is not read
-  // again here; its first and last voxel are frame.
+  // Each row is finished over its reduction (the first and last voxel, which
+  // the reduction leaves unset, are frame) and streamed to out, which is not
+  // read again here.
   const bool copy = plane == Border::CopyInput;
-  std::vector<double> line(w);
-  reduce(in, plane, slices, combine, [&](int c, int z, size_t y, const double* red) {
+  reduce(in, plane, slices, combine, [&](int c, int z, size_t y, double* red) {
     const double* s = plane_at(in, z, c) + y * w;
-    double* l = line.data();
+    double* l = red;
     l[0] = copy ? s[0] : 0.0, l[w - 1] = copy ? s[w - 1] : 0.0;
     for (size_t x = 1; x + 1 < w; ++x) l[x] = finish(s[x], red[x]);
     stream_copy(plane_at(out, z, c) + y * w, l, w);

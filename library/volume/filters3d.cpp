@@ -73,8 +73,8 @@ void gradient_magnitudes(const double* __restrict face, const double* __restrict
 // scale; each derivative is the difference of the two faces of the block
 // across its axis, weighted over the face.
 void gradient3d(const CImg<double>& in, CImg<double>& out, FaceWeights k, double scale) {
-  std::vector<double> buf;
-  block3::filter_rows(in, out, kPlane, kSlices, [&buf, k, scale](const block3::Rows& b, double* o, size_t w) {
+  block3::filter_rows(in, out, kPlane, kSlices, [k, scale](const block3::Rows& b, double* o, size_t w) {
+    thread_local std::vector<double> buf;  // rows run on several threads
     buf.resize(5 * w);
     double* p = buf.data();
     gradient_parts(&b.r[0][0], w, k, p, p + w, p + 2 * w, p + 3 * w, p + 4 * w);

@@ -11,6 +11,7 @@
 
 #include "../core/helpers.h"
 #include "../core/numeric.h"
+#include "../core/parallel.h"
 #include "../dll.h"
 #include "block3.h"
 
@@ -26,21 +27,23 @@ void cross6(const CImg<double>& in, CImg<double>& out, Combine combine) {
   if (fill_aside(in, out, [&](CImg<double>& o) { cross6(in, o, combine); })) return;
   assign_checked(out, in.width(), in.height(), in.depth(), in.spectrum());
   const size_t w = static_cast<size_t>(in.width()), h = static_cast<size_t>(in.height());
-  for (int c = 0; c < in.spectrum(); ++c)
-    for (int z = 0; z < in.depth(); ++z)
-      for (size_t y = 0; y < h; ++y) {
-        const double* m = plane_at(in, z, c) + y * w;
-        double* __restrict o = plane_at(out, z, c) + y * w;
-        const double* around[4] = {y > 0 ? m - w : nullptr, y + 1 < h ? m + w : nullptr,
-                                   z > 0 ? plane_at(in, z - 1, c) + y * w : nullptr,
-                                   z + 1 < in.depth() ? plane_at(in, z + 1, c) + y * w : nullptr};
-        std::copy(m, m + w, o);
-        for (const double* r : around)
-          if (r)
-            for (size_t x = 0; x < w; ++x) o[x] = combine(o[x], r[x]);
-        for (size_t x = 1; x < w; ++x) o[x] = combine(o[x], m[x - 1]);
-        for (size_t x = 0; x + 1 < w; ++x) o[x] = combine(o[x], m[x + 1]);
-      }
+  const size_t d = static_cast<size_t>(in.depth());
+  // Rows of every slice and channel, split over the threads.
+  parallel_for(h * d * static_cast<size_t>(in.spectrum()), 7 * in.size(), [&](size_t i) {
+    const size_t y = i % h;
+    const int z = static_cast<int>(i / h % d), c = static_cast<int>(i / h / d);
+    const double* m = plane_at(in, z, c) + y * w;
+    double* __restrict o = plane_at(out, z, c) + y * w;
+    const double* around[4] = {y > 0 ? m - w : nullptr, y + 1 < h ? m + w : nullptr,
+                               z > 0 ? plane_at(in, z - 1, c) + y * w : nullptr,
+                               z + 1 < in.depth() ? plane_at(in, z + 1, c) + y * w : nullptr};
+    std::copy(m, m + w, o);
+    for (const double* r : around)
+      if (r)
+        for (size_t x = 0; x < w; ++x) o[x] = combine(o[x], r[x]);
+    for (size_t x = 1; x < w; ++x) o[x] = combine(o[x], m[x - 1]);
+    for (size_t x = 0; x + 1 < w; ++x) o[x] = combine(o[x], m[x + 1]);
+  });
 }
 
 // The extreme of the 3x3x3 block of each voxel, the block cut by the volume:
@@ -185,22 +188,27 @@ ZEL_API void Median3DFun(const CImg<double>& in, CImg<double>& out) {
   const int h = in.height(), d = in.depth();
   // cols[x + 1]: the nine voxels of column x in the 3x3 cross-section of the
   // row (its rows above and below, in this slice and the two beside it),
-  // sorted; the columns beyond the row are zeros.
-  std::vector<double> cols((w + 2) * 9, 0.0);
-  for (int c = 0; c < in.spectrum(); ++c)
-    for (int z = 0; z < d; ++z)
-      for (int y = 0; y < h; ++y) {
-        const double* rows[9];
-        for (int k = 0; k < 9; ++k) {
-          const int zz = z + k / 3 - 1, yy = y + k % 3 - 1;
-          rows[k] = zz < 0 || zz >= d || yy < 0 || yy >= h ? nullptr : plane_at(in, zz, c) + yy * w;
-        }
-        for (size_t x = 0; x < w; ++x) {
-          double* col = &cols[(x + 1) * 9];
-          for (int k = 0; k < 9; ++k) col[k] = rows[k] ? rows[k][x] : 0.0;
-          sort9(col);
-        }
-        double* o = plane_at(out, z, c) + y * w;
-        for (size_t x = 0; x < w; ++x) o[x] = median_of_columns(&cols[x * 9], &cols[(x + 1) * 9], &cols[(x + 2) * 9]);
+  // sorted; the columns beyond the row are zeros. The rows of every slice and
+  // channel are split over the threads, each thread with its own columns.
+  const size_t lines = static_cast<size_t>(h) * static_cast<size_t>(d) * static_cast<size_t>(in.spectrum());
+  parallel_ranges(lines, 60 * in.size(), [&](size_t i0, size_t i1) {
+    std::vector<double> cols((w + 2) * 9, 0.0);
+    for (size_t i = i0; i < i1; ++i) {
+      const int y = static_cast<int>(i % static_cast<size_t>(h));
+      const int z = static_cast<int>(i / static_cast<size_t>(h) % static_cast<size_t>(d));
+      const int c = static_cast<int>(i / static_cast<size_t>(h) / static_cast<size_t>(d));
+      const double* rows[9];
+      for (int k = 0; k < 9; ++k) {
+        const int zz = z + k / 3 - 1, yy = y + k % 3 - 1;
+        rows[k] = zz < 0 || zz >= d || yy < 0 || yy >= h ? nullptr : plane_at(in, zz, c) + yy * w;
       }
+      for (size_t x = 0; x < w; ++x) {
+        double* col = &cols[(x + 1) * 9];
+        for (int k = 0; k < 9; ++k) col[k] = rows[k] ? rows[k][x] : 0.0;
+        sort9(col);
+      }
+      double* o = plane_at(out, z, c) + y * w;
+      for (size_t x = 0; x < w; ++x) o[x] = median_of_columns(&cols[x * 9], &cols[(x + 1) * 9], &cols[(x + 2) * 9]);
+    }
+  });
 }

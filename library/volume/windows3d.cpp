@@ -11,6 +11,7 @@
 
 #include "../core/border.h"
 #include "../core/helpers.h"
+#include "../core/parallel.h"
 #include "../core/running_extreme.h"
 #include "../dll.h"
 #include "block3.h"
@@ -57,19 +58,20 @@ inline void symmetric_sum(double* dst, const double* c, size_t n, const std::vec
   }
 }
 
-// One w x h plane smoothed along y, then along x, edge samples repeated.
-void gauss_plane_xy(const double* src, double* dst, size_t w, size_t h, const std::vector<double>& k,
-                    std::vector<double>& pad) {
+// Rows y0 .. y1 - 1 of one w x h plane smoothed along y, then along x, edge
+// samples repeated, into dst (row y at dst + (y - y0) w); pad is scratch.
+void gauss_rows_xy(const double* src, double* dst, size_t w, size_t h, size_t y0, size_t y1,
+                   const std::vector<double>& k, std::vector<double>& pad) {
   const size_t r = k.size() - 1;
   pad.resize(w + 2 * r);
   double* acc = pad.data() + r;
-  for (size_t y = 0; y < h; ++y) {
+  for (size_t y = y0; y < y1; ++y) {
     symmetric_sum(acc, src + y * w, w, k, [&](size_t u, int sign) {
       const size_t at = sign < 0 ? (y >= u ? y - u : 0) : std::min(y + u, h - 1);
       return src + at * w;
     });
     pad_row(acc, w, r, Border::RepeatEdge);
-    symmetric_sum(dst + y * w, acc, w, k, [&](size_t u, int sign) { return sign < 0 ? acc - u : acc + u; });
+    symmetric_sum(dst + (y - y0) * w, acc, w, k, [&](size_t u, int sign) { return sign < 0 ? acc - u : acc + u; });
   }
 }
 
@@ -97,27 +99,31 @@ ZEL_API void Gauss3DFun(const CImg<double>& in, CImg<double>& out, double sigma)
   const size_t w = static_cast<size_t>(in.width()), h = static_cast<size_t>(in.height()), n = w * h;
   const size_t d = static_cast<size_t>(in.depth()), r = k.size() - 1;
   const size_t slots = std::min(d, 2 * r + 1);
-  std::vector<double> ring(slots * n), pad;
-  const auto smoothed = [&](size_t z) { return ring.data() + (z % slots) * n; };
-  for (int c = 0; c < in.spectrum(); ++c) {
-    // Slices 0..min(r, d - 1) first; then each output slice z needs z + r.
-    size_t ready = 0;
-    const auto smooth_until = [&](size_t last) {
-      for (; ready <= last; ++ready)
-        gauss_plane_xy(plane_at(in, static_cast<int>(ready), c), smoothed(ready), w, h, k, pad);
-    };
-    for (size_t z = 0; z < d; ++z) {
-      smooth_until(std::min(z + r, d - 1));
-      double* dst = plane_at(out, static_cast<int>(z), c);
-      if (d == 1) {
-        std::copy(smoothed(0), smoothed(0) + n, dst);
-        continue;
+  // Bands of rows on separate threads, each through every slice with its own
+  // ring of smoothed bands: one split per channel, whatever the depth.
+  for (int c = 0; c < in.spectrum(); ++c)
+    parallel_ranges(h, 3 * n * d * k.size(), [&](size_t y0, size_t y1) {
+      const size_t m = (y1 - y0) * w;
+      std::vector<double> ring(slots * m), pad;
+      const auto smoothed = [&](size_t z) { return ring.data() + (z % slots) * m; };
+      // Slices 0..min(r, d - 1) first; then each output slice z needs z + r.
+      size_t ready = 0;
+      const auto smooth_until = [&](size_t last) {
+        for (; ready <= last; ++ready)
+          gauss_rows_xy(plane_at(in, static_cast<int>(ready), c), smoothed(ready), w, h, y0, y1, k, pad);
+      };
+      for (size_t z = 0; z < d; ++z) {
+        smooth_until(std::min(z + r, d - 1));
+        double* dst = plane_at(out, static_cast<int>(z), c) + y0 * w;
+        if (d == 1) {
+          std::copy(smoothed(0), smoothed(0) + m, dst);
+          continue;
+        }
+        symmetric_sum(dst, smoothed(z), m, k, [&](size_t u, int sign) {
+          return smoothed(sign < 0 ? (z >= u ? z - u : 0) : std::min(z + u, d - 1));
+        });
       }
-      symmetric_sum(dst, smoothed(z), n, k, [&](size_t u, int sign) {
-        return smoothed(sign < 0 ? (z >= u ? z - u : 0) : std::min(z + u, d - 1));
-      });
-    }
-  }
+    });
 }
 
 // Three kernel planes for the slices below, at and above the voxel: with
@@ -177,24 +183,26 @@ ZEL_API void Convolution3DFun(const CImg<double>& in, CImg<double>& out, ConvArr
   std::fill(out.data(), out.data() + out.size(), 0.0);
   if (!fits) return;
   const size_t span = static_cast<size_t>(x1 - x0);
-  std::vector<double> acc(span);
-  for (int c = 0; c < in.spectrum(); ++c)
-    for (long long z = 0; z < d; ++z) {
+  // The rows of windows of every slice and channel, split over the threads.
+  const size_t ny = static_cast<size_t>(y1 - y0), planes = static_cast<size_t>(d) * static_cast<size_t>(in.spectrum());
+  parallel_ranges(ny * planes, static_cast<size_t>(work), [&](size_t i0, size_t i1) {
+    std::vector<double> acc(span);
+    for (size_t i = i0; i < i1; ++i) {
+      const long long y = y0 + static_cast<long long>(i % ny), z = static_cast<long long>(i / ny % static_cast<size_t>(d));
+      const int c = static_cast<int>(i / ny / static_cast<size_t>(d));
       const double* slice[3] = {plane_at(in, static_cast<int>(std::max(z - 1, 0LL)), c),
                                 plane_at(in, static_cast<int>(z), c),
                                 plane_at(in, static_cast<int>(std::min(z + 1, d - 1)), c)};
-      double* dst = plane_at(out, static_cast<int>(z), c);
-      for (long long y = y0; y < y1; ++y) {
-        std::fill(acc.begin(), acc.end(), 0.0);
-        for (const Tap& t : taps) {
-          const double* src = slice[t.dz + 1] + (y + t.dy) * w + x0 + t.dx;
-          const double k = t.k;
-          for (size_t x = 0; x < span; ++x) acc[x] += k * src[x];
-        }
-        double* o = dst + y * w + x0;
-        for (size_t x = 0; x < span; ++x) o[x] = finish(acc[x]);
+      std::fill(acc.begin(), acc.end(), 0.0);
+      for (const Tap& t : taps) {
+        const double* src = slice[t.dz + 1] + (y + t.dy) * w + x0 + t.dx;
+        const double k = t.k;
+        for (size_t x = 0; x < span; ++x) acc[x] += k * src[x];
       }
+      double* o = plane_at(out, static_cast<int>(z), c) + y * w + x0;
+      for (size_t x = 0; x < span; ++x) o[x] = finish(acc[x]);
     }
+  });
 }
 
 // A copy of in with the first and last n slices, and in every slice the first
@@ -248,19 +256,22 @@ void local_extreme(const CImg<double>& in, CImg<double>& out, int n, Border bord
     return;
   }
   const size_t nx = w - k + 1, ny = h - k + 1;
-  std::vector<double> buf, line(w), g(w), hs(w);
   for_each_plane(in, [&](const double* src, int z, int c) {
     double* dst = plane_at(out, z, c);
     write_frame(src, dst, w, h, {r, r, r, r}, border);
-    const auto row = [&](size_t j, double*) { return src + j * w; };
-    running_extreme_down<Op>(w, ny, k, row, buf, [&](size_t u, const double* s, const double* p) {
-      if (p)
-        for (size_t x = 0; x < w; ++x) line[x] = Op::pick(s[x], p[x]);
-      else
-        std::copy(s, s + w, line.data());
-      double* o = dst + (u + r) * w;
-      running_extreme<Op>(line.data(), nx, k, g.data(), hs.data(), o + r);
-      for (size_t x = r; x < r + nx; ++x) o[x] = Op::pick(start, o[x]);
+    // Bands of windows on separate threads, each running down its own rows.
+    parallel_ranges(ny, 8 * w * h, [&](size_t u0, size_t u1) {
+      std::vector<double> buf, line(w), g(w), hs(w);
+      const auto row = [&](size_t j, double*) { return src + (u0 + j) * w; };
+      running_extreme_down<Op>(w, u1 - u0, k, row, buf, [&](size_t u, const double* s, const double* p) {
+        if (p)
+          for (size_t x = 0; x < w; ++x) line[x] = Op::pick(s[x], p[x]);
+        else
+          std::copy(s, s + w, line.data());
+        double* o = dst + (u0 + u + r) * w;
+        running_extreme<Op>(line.data(), nx, k, g.data(), hs.data(), o + r);
+        for (size_t x = r; x < r + nx; ++x) o[x] = Op::pick(start, o[x]);
+      });
     });
   });
 }
