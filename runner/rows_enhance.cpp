@@ -39,7 +39,10 @@ std::vector<Command> enhance_rows() {
       {"BinGrey", "IN", [](A a, R r) { auto& im = over_input(a, r); BinGreyFun(im, im, a.integer(1)); }},
       {"LocalEq3x3", "I", [](A a, R r) { LocalEqualisation3x3Fun(a.image(1), r.image(0)); }},
       {"LocalEq5x5", "I", [](A a, R r) { LocalEqualisation5x5Fun(a.image(1), r.image(0)); }},
-      {"Watershed", "I", [](A a, R r) { r.image(0) = a.take_image(1); WatershedFun(r.image(0), r.image(0), r.image(1)); }},
+      {"Watershed", "I", [](A a, R r) {
+         CImg<double>& im = over_input(a, r);
+         WatershedFun(im, im, r.image(1));
+       }},
   };
 }
 

@@ -24,8 +24,8 @@ std::vector<Command> filter_rows() {
 
       // Edges and features
       {"Canny", "INNN", [](A a, R r) {
-         r.image(0) = a.take_image(1);
-         CannyFun(r.image(0), r.image(0), r.image(1), a.number(1), a.integer(2), a.integer(3));
+         CImg<double>& im = over_input(a, r);
+         CannyFun(im, im, r.image(1), a.number(1), a.integer(2), a.integer(3));
        }},
       {"FreiChen", "I", [](A a, R r) { FreiChenFun(a.image(1), r.image(0)); }},
       {"IntensGradDir", "I", [](A a, R r) { IntensityGradientDirectionFun(a.image(1), r.image(0)); }},

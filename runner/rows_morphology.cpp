@@ -12,8 +12,8 @@ std::vector<Command> morphology_rows() {
       // Grey and binary morphology
       {"RemIso", "I", [](A a, R r) { RemIsoFun(a.image(1), r.image(0)); }},
       {"DBLT", "INN", [](A a, R r) {
-         r.image(0) = a.take_image(1);
-         DBLTFun(r.image(0), r.image(0), r.image(1), r.image(2), a.integer(1), a.integer(2));
+         CImg<double>& im = over_input(a, r);
+         DBLTFun(im, im, r.image(1), r.image(2), a.integer(1), a.integer(2));
        }},
       {"Dilation", "IN", [](A a, R r) { DilationFun(a.image(1), r.image(0), a.integer(1)); }},
       {"DilationNxN", "IA", [](A a, R r) { DilationNxNFun(a.image(1), r.image(0), a.array(1)); }},
