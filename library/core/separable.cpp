@@ -43,6 +43,29 @@ std::vector<double> half_kernel(double sigma, size_t n) {
   return wt;
 }
 
+// One output row y of the separable Gaussian: the column pass into acc
+// (the middle of a buffer padded by kh.size() - 1 on either side), the
+// border pad, then the row pass into o.
+void gaussian_row(const double* src, size_t w, size_t h, size_t y, const std::vector<double>& kv,
+                  const std::vector<double>& kh, double* acc, double* o, Border border) {
+  const size_t rv = kv.size() - 1, rh = kh.size() - 1;
+  const double* mid = src + y * w;
+  for (size_t x = 0; x < w; ++x) acc[x] = kv[0] * mid[x];
+  for (size_t k = 1; k <= rv; ++k) {
+    const double* up = src + (y >= k ? y - k : 0) * w;
+    const double* dn = src + std::min(y + k, h - 1) * w;
+    const double wk = kv[k];
+    for (size_t x = 0; x < w; ++x) acc[x] += wk * (up[x] + dn[x]);
+  }
+  pad_row(acc, w, rh, border);
+  for (size_t x = 0; x < w; ++x) o[x] = kh[0] * acc[x];
+  for (size_t k = 1; k <= rh; ++k) {
+    const double wk = kh[k];
+    const double *left = acc - k, *right = acc + k;
+    for (size_t x = 0; x < w; ++x) o[x] += wk * (left[x] + right[x]);
+  }
+}
+
 }  // namespace
 
 void gaussian_plane(const double* src, double* dst, size_t w, size_t h, double sigma, Border border) {
@@ -73,22 +96,8 @@ void gaussian_plane(const double* src, double* dst, size_t w, size_t h, double s
     std::vector<double> pad(w + 2 * rh), line(w);
     double* acc = pad.data() + rh;
     for (size_t y = y0; y < y1; ++y) {
-      const double* mid = src + y * w;
-      for (size_t x = 0; x < w; ++x) acc[x] = kv[0] * mid[x];
-      for (size_t k = 1; k <= rv; ++k) {
-        const double* up = src + (y >= k ? y - k : 0) * w;
-        const double* dn = src + std::min(y + k, h - 1) * w;
-        const double wk = kv[k];
-        for (size_t x = 0; x < w; ++x) acc[x] += wk * (up[x] + dn[x]);
-      }
-      pad_row(acc, w, rh, border);
       double* o = line.data();
-      for (size_t x = 0; x < w; ++x) o[x] = kh[0] * acc[x];
-      for (size_t k = 1; k <= rh; ++k) {
-        const double wk = kh[k];
-        const double *left = acc - k, *right = acc + k;
-        for (size_t x = 0; x < w; ++x) o[x] += wk * (left[x] + right[x]);
-      }
+      gaussian_row(src, w, h, y, kv, kh, acc, o, border);
       stream_copy(dst + y * w, o, w);
     }
   });
@@ -102,26 +111,9 @@ GaussianRows::GaussianRows(const double* src, size_t w, size_t h, double sigma) 
   pad_.resize(w + 2 * (kh_.size() - 1));
 }
 
-// The column pass into the middle of the padded buffer, then the row pass,
-// in gaussian_plane's order of operations.
+// One row by the same kernel as gaussian_plane, so the bits agree.
 void GaussianRows::row(size_t y, double* o) {
-  const size_t w = w_, h = h_, rv = kv_.size() - 1, rh = kh_.size() - 1;
-  double* acc = pad_.data() + rh;
-  const double* mid = src_ + y * w;
-  for (size_t x = 0; x < w; ++x) acc[x] = kv_[0] * mid[x];
-  for (size_t k = 1; k <= rv; ++k) {
-    const double* up = src_ + (y >= k ? y - k : 0) * w;
-    const double* dn = src_ + std::min(y + k, h - 1) * w;
-    const double wk = kv_[k];
-    for (size_t x = 0; x < w; ++x) acc[x] += wk * (up[x] + dn[x]);
-  }
-  pad_row(acc, w, rh, Border::RepeatEdge);
-  for (size_t x = 0; x < w; ++x) o[x] = kh_[0] * acc[x];
-  for (size_t k = 1; k <= rh; ++k) {
-    const double wk = kh_[k];
-    const double *left = acc - k, *right = acc + k;
-    for (size_t x = 0; x < w; ++x) o[x] += wk * (left[x] + right[x]);
-  }
+  gaussian_row(src_, w_, h_, y, kv_, kh_, pad_.data() + (kh_.size() - 1), o, Border::RepeatEdge);
 }
 
 }  // namespace zel
