@@ -23,6 +23,7 @@
 #include "../dll.h"
 #include "helpers.h"
 #include "numeric.h"
+#include "parallel.h"
 #include "vector_clones.h"
 
 // glibc's vector maths library (libmvec) has vector forms of these; declared
@@ -62,11 +63,15 @@ void convert_blocks(const char* op, const CImg<double>& in, CImg<double>& out, F
     return;
   }
   out.assign(in.width(), in.height(), in.depth(), in.spectrum());
-  const size_t n = plane_size(in);
+  const size_t n = plane_size(in), blocks = (n + kBlock - 1) / kBlock;
   for (int z = 0; z < in.depth(); ++z) {
     const double *r = plane_at(in, z, 0), *g = plane_at(in, z, 1), *b = plane_at(in, z, 2);
     double *o0 = plane_at(out, z, 0), *o1 = plane_at(out, z, 1), *o2 = plane_at(out, z, 2);
-    for (size_t i = 0; i < n; i += kBlock) f(r + i, g + i, b + i, o0 + i, o1 + i, o2 + i, std::min(kBlock, n - i));
+    // Pixels are independent: runs of blocks on separate threads.
+    parallel_ranges(blocks, 8 * n, [&](size_t b0, size_t b1) {
+      for (size_t i = b0 * kBlock, end = std::min(n, b1 * kBlock); i < end; i += kBlock)
+        f(r + i, g + i, b + i, o0 + i, o1 + i, o2 + i, std::min(kBlock, end - i));
+    });
     for (int c = 3; c < in.spectrum(); ++c) std::fill_n(plane_at(out, z, c), n, 0.0);
   }
 }

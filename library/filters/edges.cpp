@@ -10,6 +10,7 @@
 
 #include "../core/helpers.h"
 #include "../core/numeric.h"
+#include "../core/parallel.h"
 #include "../core/separable.h"
 #include "../core/window.h"
 #include "../dll.h"
@@ -196,21 +197,25 @@ void hysteresis(uint8_t* map, size_t w, size_t h, std::vector<Index>& stack) {
   }
 }
 
-// Canny of one w x h plane (w, h >= 3). The rows of the smoothed plane
-// (when gauss is given) are made as the Sobel rows need them, in a window of
-// three; squared Sobel magnitudes of three rows at a time feed non-maximum
-// suppression row by row into the directions and the hysteresis map; the
-// edges are written last, so that edges may be the plane src itself.
-void canny_plane(const double* src, GaussianRows* gauss, double* edges, double* dirs, size_t w, size_t h,
-                 double low2, double high2, std::vector<uint8_t>& map) {
+// Non-maximum suppression of rows y0 .. y1 - 1 (1 <= y0 < y1 <= h - 1) of a
+// w x h plane into their directions and hysteresis states. The rows of the
+// smoothed plane (sigma > 0) are made as the Sobel rows need them, in a
+// window of three; squared Sobel magnitudes of three rows at a time feed the
+// suppression row by row. Every row is computed from src alone, so bands of
+// rows may run on separate threads with the same bits.
+void canny_band(const double* src, double sigma, double* dirs, uint8_t* map, size_t w, size_t h, size_t y0,
+                size_t y1, double low2, double high2) {
+  std::unique_ptr<GaussianRows> gauss;
+  if (sigma > 0.0) gauss = std::make_unique<GaussianRows>(src, w, h, sigma);
   // Ring of three rows of squared magnitudes and derivatives; window of
   // three smoothed rows.
   std::vector<double> mag(3 * w, 0.0), gxs(3 * w, 0.0), gys(3 * w, 0.0), line(w, 0.0);
   std::vector<double> window(gauss ? 3 * w : 0);
-  map.resize(w * h);  // every pixel is written below
   const ptrdiff_t s = static_cast<ptrdiff_t>(w);
-  if (gauss) gauss->row(0, window.data()), gauss->row(1, window.data() + w);
-  // Row y into ring slot y % 3; the border row stays 0.
+  // Before gradient row y >= 1 is made the window holds rows y - 1 and y.
+  const size_t first = y0 - 1, top = first == 0 ? 0 : first - 1;
+  if (gauss) gauss->row(top, window.data()), gauss->row(top + 1, window.data() + w);
+  // Row y into ring slot y % 3; the border rows stay 0.
   auto gradient_row = [&](size_t y) {
     double* m = mag.data() + (y % 3) * w;
     if (y == 0 || y + 1 == h) {
@@ -226,24 +231,35 @@ void canny_plane(const double* src, GaussianRows* gauss, double* edges, double* 
     sobel_row(c, s, w, m, gxs.data() + slot, gys.data() + slot);
     if (gauss) std::copy(window.begin() + w, window.end(), window.begin());
   };
-  gradient_row(0);
-  gradient_row(1);
-  stream_copy(dirs, line.data(), w);
-  for (size_t y = 1; y + 1 < h; ++y) {
+  gradient_row(first);
+  gradient_row(y0);
+  for (size_t y = y0; y < y1; ++y) {
     gradient_row(y + 1);
     const double* up = mag.data() + ((y - 1) % 3) * w;
     const double* mid = mag.data() + (y % 3) * w;
     const double* dn = mag.data() + ((y + 1) % 3) * w;
     const size_t slot = (y % 3) * w;
-    uint8_t* state = map.data() + y * w;
+    uint8_t* state = map + y * w;
     state[0] = state[w - 1] = kNone;
     nms_row(up, mid, dn, gxs.data() + slot, gys.data() + slot, line.data(), state, w, low2, high2);
     stream_copy(dirs + y * w, line.data(), w);
   }
+}
+
+// Canny of one w x h plane (w, h >= 3): suppression in bands of rows on
+// separate threads, hysteresis over the whole map on one, then the edges,
+// written last so that edges may be the plane src itself.
+void canny_plane(const double* src, double sigma, double* edges, double* dirs, size_t w, size_t h, double low2,
+                 double high2, std::vector<uint8_t>& map) {
+  map.resize(w * h);  // every pixel is written below
+  const size_t work = w * h * (sigma > 0.0 ? 40 : 20);
+  parallel_ranges(h - 2, work, [&](size_t b0, size_t b1) {
+    canny_band(src, sigma, dirs, map.data(), w, h, b0 + 1, b1 + 1, low2, high2);
+  });
   std::fill(map.begin(), map.begin() + w, kNone);
   std::fill(map.end() - w, map.end(), kNone);
-  std::fill(line.begin(), line.end(), 0.0);
-  stream_copy(dirs + (h - 1) * w, line.data(), w);
+  std::fill_n(dirs, w, 0.0);
+  std::fill_n(dirs + (h - 1) * w, w, 0.0);
   if (w * h <= UINT32_MAX) {
     std::vector<uint32_t> stack;
     hysteresis(map.data(), w, h, stack);
@@ -251,11 +267,14 @@ void canny_plane(const double* src, GaussianRows* gauss, double* edges, double* 
     std::vector<size_t> stack;
     hysteresis(map.data(), w, h, stack);
   }
-  for (size_t y = 0; y < h; ++y) {
-    const uint8_t* row = map.data() + y * w;
-    for (size_t x = 0; x < w; ++x) line[x] = row[x] == kEdge ? 255.0 : 0.0;
-    stream_copy(edges + y * w, line.data(), w);
-  }
+  parallel_ranges(h, w * h, [&](size_t b0, size_t b1) {
+    std::vector<double> line(w);
+    for (size_t y = b0; y < b1; ++y) {
+      const uint8_t* row = map.data() + y * w;
+      for (size_t x = 0; x < w; ++x) line[x] = row[x] == kEdge ? 255.0 : 0.0;
+      stream_copy(edges + y * w, line.data(), w);
+    }
+  });
   stream_fence();
 }
 
@@ -286,10 +305,7 @@ ZEL_API void CannyFun(const CImg<double>& in, CImg<double>& edges, CImg<double>&
   std::vector<uint8_t> map;
   for (int c = 0; c < in.spectrum(); ++c)
     for (int z = 0; z < in.depth(); ++z) {
-      const double* src = plane_at(in, z, c);
-      std::unique_ptr<GaussianRows> gauss;
-      if (sigma > 0.0) gauss = std::make_unique<GaussianRows>(src, w, h, sigma);
-      canny_plane(src, gauss.get(), plane_at(edges, z, c), plane_at(directions, z, c), w, h,
+      canny_plane(plane_at(in, z, c), sigma, plane_at(edges, z, c), plane_at(directions, z, c), w, h,
                   squared_threshold(low), squared_threshold(high), map);
     }
 }

@@ -90,6 +90,8 @@ bool same_bits(const CImg<double>& a, const CImg<double>& b) {
 TEST(Threads, ResultsBitIdenticalToOneThread) {
   const CImg<double> grey = noise(211, 163, 2, 2, 1);    // two slices of two channels
   const CImg<double> whole = levels(97, 71, 2, 3, 2);    // three-channel colour, two slices
+  const CImg<double> colour = levels(211, 163, 2, 3, 6);  // large enough for the conversions to split
+  const CImg<double> colour_noise = noise(211, 163, 1, 3, 7);
   const CImg<double> binary = blobs(311, 199, 3, 3);
   const CImg<double> volume = noise(71, 59, 23, 1, 4);
   const CImg<double> grey_volume = levels(67, 61, 19, 2, 5);
@@ -141,6 +143,9 @@ TEST(Threads, ResultsBitIdenticalToOneThread) {
          o[2].assign(1, 1, 1, 1, count);
          return o;
        }},
+      {"ColourToLAB", &colour, one(ColourToLABFun)},
+      {"ColourToHSI", &colour, one(ColourToHSIFun)},
+      {"LABToColour", &colour_noise, one(LABToColourFun)},
       {"LargestNeighbour3D", &volume, one(LargestIntensityNeighbour3DFun)},
       {"SmallestNeighbour3D", &volume, one(SmallestIntensityNeighbour3DFun)},
       {"LowPass3D", &volume, one(LowPass3DFun)},
