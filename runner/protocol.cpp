@@ -20,7 +20,7 @@
 
 namespace zel {
 
-Args::Args(const char* signature, char** argv, QuarterTurn first_image) {
+Args::Args(const char* signature, char** argv, QuarterTurn first_image) : first_image_(first_image) {
   const size_t n = std::strlen(signature);
   images_.reserve(n);
   for (size_t k = 0; k < n; ++k) {
@@ -67,7 +67,13 @@ CImg<double>& Results::image(int slot) { return set(slot, Kind::Image).img; }
 CImg<double>& Results::image_from(int slot, const Args& args, int k) {
   CImg<double>& img = image(slot);
   img = args.take_image(k);
+  slots_.at(slot).transposed = k == 1 && args.first_transposed();
   return img;
+}
+
+CoOrdinate Args::position(int k) const {
+  const CoOrdinate p = coord(k);
+  return first_transposed() ? CoOrdinate(p.getY(), p.getX()) : p;
 }
 
 void Results::number(double v, int slot) { set(slot, Kind::Number).num = v; }
@@ -85,7 +91,7 @@ void Results::publish() const {
     files.push_back(std::make_unique<PendingFile>(result_name(s)));
     PendingFile& f = *files.back();
     switch (slot.kind) {
-      case Kind::Image: WriteImage(f, slot.img); break;
+      case Kind::Image: slot.transposed ? WriteTransposedImage(f, slot.img) : WriteImage(f, slot.img); break;
       case Kind::Number: WriteNumber(f, slot.num); break;
       case Kind::Coord: WriteCoOrd(f, slot.p); break;
       case Kind::Colour: WriteRGBTrip(f, slot.col); break;

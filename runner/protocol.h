@@ -42,6 +42,10 @@ class Args {
   double number(int k) const;  // refuses NaN (infinities pass)
   int integer(int k) const;  // truncated toward zero, saturated to the int range
   CoOrdinate coord(int k) const { return coords_.at(k - 1); }
+  // Coordinate k as a position in the first image as read: x and y exchanged
+  // when that image was read transposed.
+  CoOrdinate position(int k) const;
+  bool first_transposed() const { return first_image_ == QuarterTurn::Transposed; }
   RGBTriplet colour() const { return colours_.at(0); }
   ConvArray array(int k) const { return arrays_.at(k - 1); }
   const char* path(int k) const { return paths_.at(k - 1); }
@@ -58,6 +62,7 @@ class Args {
   std::vector<RGBTriplet> colours_;
   std::vector<ConvArray> arrays_;
   std::vector<const char*> paths_;
+  QuarterTurn first_image_;
 };
 
 // The results of one run, by output slot (0, 1, 2).
@@ -70,7 +75,8 @@ class Results {
   // The slot's image taken over from image input k rather than copied: an
   // operation handed it as both its input and its output writes its result
   // over its input, so the run fills one full-size buffer from the file and
-  // writes that same buffer out.
+  // writes that same buffer out. The first image input read transposed is
+  // written back transposed.
   CImg<double>& image_from(int slot, const Args& args, int k);
   void number(double v, int slot = 0);
   void coord(const CoOrdinate& p) { set(0, Kind::Coord).p = p; }
@@ -89,6 +95,7 @@ class Results {
   struct Slot {
     Kind kind = Kind::Empty;
     CImg<double> img;
+    bool transposed = false;  // img holds the transpose of the result
     double num = 0.0;
     CoOrdinate p;
     RGBTriplet col;
@@ -102,7 +109,10 @@ class Results {
 // One row of the command table: the command's name, its input kinds in argv
 // order, and the call that maps inputs and result slots to the operation.
 // A row whose operation is a quarter turn has the reader turn its first
-// image instead (first_image), and its call only passes that image on.
+// image instead (first_image), and its call only passes that image on. A
+// row whose operation treats every sample alike (the same function of each
+// sample, whatever its position) may have it read Transposed; coordinates
+// then reach it through Args::position.
 struct Command {
   const char* name;
   const char* inputs;

@@ -16,7 +16,7 @@ std::vector<Command> arithmetic_rows() {
       {"Minimum", "II", [](A a, R r) { auto& im = over_input(a, r); MinimumImgFun(im, a.image(2), im); }},
       {"Multiply", "II", [](A a, R r) { auto& im = over_input(a, r); MultiplyImgFun(im, a.image(2), im); }},
       {"OR", "II", [](A a, R r) { auto& im = over_input(a, r); OrImgFun(im, a.image(2), im); }},
-      {"NOT", "I", [](A a, R r) { auto& im = over_input(a, r); NotImgFun(im, im); }},
+      {"NOT", "I", [](A a, R r) { auto& im = over_input(a, r); NotImgFun(im, im); }, QuarterTurn::Transposed},
       {"Subtract", "II", [](A a, R r) { auto& im = over_input(a, r); SubtractImgFun(im, a.image(2), im); }},
       {"XOR", "II", [](A a, R r) { auto& im = over_input(a, r); XorImgFun(im, a.image(2), im); }},
   };

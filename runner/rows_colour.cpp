@@ -54,7 +54,7 @@ std::vector<Command> colour_rows() {
       // but its value (NaN too) never reaches the call.
       {"InvCircHough", "INNN",
        [](A a, R r) { InvCircHoughFun(a.image(1), r.image(0), a.integer(1), 0, a.integer(3)); }},
-      {"VellFun", "IN", [](A a, R r) { auto& im = over_input(a, r); VellFun(im, im, a.integer(1)); }},
+      {"VellFun", "IN", [](A a, R r) { auto& im = over_input(a, r); VellFun(im, im, a.integer(1)); }, QuarterTurn::Transposed},
   };
 }
 

@@ -28,10 +28,10 @@ std::vector<Command> measure_rows() {
       {"VarianceCalc", "I", [](A a, R r) { r.number(VarianceCalcFun(a.image(1))); }},
 
       // Point thresholds
-      {"DualThresh", "INN", [](A a, R r) { auto& im = over_input(a, r); DoubleThresholdFun(im, im, a.integer(1), a.integer(2)); }},
+      {"DualThresh", "INN", [](A a, R r) { auto& im = over_input(a, r); DoubleThresholdFun(im, im, a.integer(1), a.integer(2)); }, QuarterTurn::Transposed},
       {"EntropicThresh", "I", [](A a, R r) { r.number(EntropicThresholdFun(a.image(1))); }},
       {"MidThresh", "I", [](A a, R r) { auto& im = over_input(a, r); MidThresholdFun(im, im); }},
-      {"Threshold", "IN", [](A a, R r) { auto& im = over_input(a, r); ThresholdFun(im, im, a.integer(1)); }},
+      {"Threshold", "IN", [](A a, R r) { auto& im = over_input(a, r); ThresholdFun(im, im, a.integer(1)); }, QuarterTurn::Transposed},
   };
 }
 

@@ -1,6 +1,7 @@
 #include "valuefile.h"
 
 #include "core/numeric.h"
+#include "core/parallel.h"
 #include "transpose.h"
 
 #include <fcntl.h>
@@ -104,6 +105,25 @@ class InputFile {
   void read_doubles(double* dst, size_t n, const char* what) { read_exact(dst, n * sizeof(double), what); }
   bool is_stream() const { return buffered_; }
 
+  // Random access to a regular file (not a stream), for reading the pieces
+  // of a large plane on several threads: read_at may be called concurrently;
+  // seek then moves the file's position past what they read.
+  unsigned long long position() const { return static_cast<unsigned long long>(::lseek(fd_, 0, SEEK_CUR)); }
+  void read_at(void* dst, size_t bytes, unsigned long long offset, const char* what) const {
+    char* p = static_cast<char*>(dst);
+    while (bytes > 0) {
+      const ssize_t got = ::pread(fd_, p, std::min<size_t>(bytes, size_t(1) << 30), static_cast<off_t>(offset));
+      if (got < 0 && errno == EINTR) continue;
+      if (got < 0) fail("cannot read: " + errno_text());
+      if (got == 0) fail(std::string("file is shorter than ") + what);
+      p += got, offset += static_cast<unsigned long long>(got);
+      bytes -= static_cast<size_t>(got);
+    }
+  }
+  void seek(unsigned long long offset) {
+    if (::lseek(fd_, static_cast<off_t>(offset), SEEK_SET) < 0) fail("cannot read: " + errno_text());
+  }
+
  private:
   // Reads up to n bytes, fewer only at the end of the file.
   unsigned long long read_some(char* p, unsigned long long n) {
@@ -148,17 +168,49 @@ unsigned long long element_count(const InputFile& f, std::initializer_list<int32
 // kBandColumns so that a band of the plane stays small.
 size_t band_columns(size_t h) { return std::min(kBandColumns, kChunk / h); }
 
+// Number of threads that share the bands of a plane of n values.
+size_t band_threads(size_t bands, size_t n) { return static_cast<size_t>(parallel_threads(bands, n)); }
+
+// Reads n doubles into dst: a large piece of a regular file in slices of
+// kChunk on several threads (the kernel's copies and the page faults of dst
+// run side by side), anything else by one read.
+void read_span(InputFile& f, double* dst, size_t n, const char* what) {
+  const size_t slices = (n + kChunk - 1) / kChunk;
+  if (f.is_stream() || band_threads(slices, n) < 2) return f.read_doubles(dst, n, what);
+  const unsigned long long base = f.position();
+  parallel_ranges(slices, n, [&](size_t s0, size_t s1) {
+    const size_t begin = s0 * kChunk, end = std::min(n, s1 * kChunk);
+    f.read_at(dst + begin, (end - begin) * sizeof(double), base + begin * sizeof(double), what);
+  });
+  f.seek(base + n * sizeof(double));
+}
+
 // Reads one plane stored column by column (row index fastest) into `plane`,
 // which is stored row by row (column index fastest). Bands of whole columns
-// are read into buf and transposed from there straight into the plane.
+// are read into buf and transposed from there straight into the plane; the
+// bands of a large plane of a regular file are shared out over the threads,
+// each reading its own at its place in the file into a buffer of its own.
 void read_plane(InputFile& f, double* plane, size_t w, size_t h, std::vector<double>& buf) {
   const char* what = "its header announces";
   if (w == 1 || h == 1) {  // both orders coincide
-    f.read_doubles(plane, w * h, what);
+    read_span(f, plane, w * h, what);
     return;
   }
   if (h <= kChunk) {
-    const size_t cols = band_columns(h);
+    const size_t cols = band_columns(h), bands = (w + cols - 1) / cols;
+    if (!f.is_stream() && band_threads(bands, w * h) > 1) {
+      const unsigned long long base = f.position();
+      parallel_ranges(bands, w * h, [&](size_t b0, size_t b1) {
+        std::vector<double> own(cols * h);
+        for (size_t b = b0; b < b1; ++b) {
+          const size_t x0 = b * cols, k = std::min(cols, w - x0);
+          f.read_at(own.data(), k * h * sizeof(double), base + x0 * h * sizeof(double), what);
+          transpose(own.data(), h, plane + x0, w, k, h, true);
+        }
+      });
+      f.seek(base + w * h * sizeof(double));
+      return;
+    }
     for (size_t x0 = 0; x0 < w; x0 += cols) {
       const size_t k = std::min(cols, w - x0);
       f.read_doubles(buf.data(), k * h, what);
@@ -202,13 +254,29 @@ void read_plane_turned(InputFile& f, double* plane, size_t w, size_t h, QuarterT
   }
 }
 
+// Writes one plane stored row by row as a value file's plane, column by
+// column: the mirror of read_plane (threads share the bands of a large plane
+// and write each at its place in the file).
 void write_plane(PendingFile& f, const double* plane, size_t w, size_t h, std::vector<double>& buf) {
   if (w == 1 || h == 1) {
     f.write(plane, w * h * sizeof(double));
     return;
   }
   if (h <= kChunk) {
-    const size_t cols = band_columns(h);
+    const size_t cols = band_columns(h), bands = (w + cols - 1) / cols;
+    if (band_threads(bands, w * h) > 1) {
+      const unsigned long long base = f.position();
+      parallel_ranges(bands, w * h, [&](size_t b0, size_t b1) {
+        std::vector<double> own(cols * h);
+        for (size_t b = b0; b < b1; ++b) {
+          const size_t x0 = b * cols, k = std::min(cols, w - x0);
+          transpose(plane + x0, w, own.data(), h, h, k, false);
+          f.write_at(own.data(), k * h * sizeof(double), base + x0 * h * sizeof(double));
+        }
+      });
+      f.seek(base + w * h * sizeof(double));
+      return;
+    }
     for (size_t x0 = 0; x0 < w; x0 += cols) {
       const size_t k = std::min(cols, w - x0);
       transpose(plane + x0, w, buf.data(), h, h, k, false);
@@ -271,19 +339,23 @@ ImageHeader read_image_header(InputFile& f) {
 CImg<double> read_image_body(InputFile& f, const ImageHeader& head, QuarterTurn turn = QuarterTurn::None) {
   if (head.count == 0) return CImg<double>();
   CImg<double> img;
-  const bool turned = turn != QuarterTurn::None;
+  const bool turned = turn != QuarterTurn::None;  // width and height exchanged
   try {
     img.assign(turned ? head.sy : head.sx, turned ? head.sx : head.sy, head.sz, head.sv);
   } catch (const std::exception&) {
     f.fail("cannot allocate the " + std::to_string(head.count) + " values its header announces");
   }
   // A transfer buffer no bigger than a plane: small files stay cheap.
-  std::vector<double> buf(std::min<unsigned long long>(kChunk, static_cast<unsigned long long>(head.sx) * head.sy));
+  std::vector<double> buf(turn == QuarterTurn::Transposed
+                              ? 0
+                              : std::min<unsigned long long>(kChunk, static_cast<unsigned long long>(head.sx) * head.sy));
   const size_t w = static_cast<size_t>(head.sx), hh = static_cast<size_t>(head.sy);
   for (int32_t z = 0; z < head.sz; ++z)
     for (int32_t v = 0; v < head.sv; ++v) {
       double* plane = img.data(0, 0, z, v);
-      if (turned)
+      if (turn == QuarterTurn::Transposed)
+        read_span(f, plane, w * hh, "its header announces");
+      else if (turned)
         read_plane_turned(f, plane, w, hh, turn, buf);
       else
         read_plane(f, plane, w, hh, buf);
@@ -393,6 +465,28 @@ void PendingFile::write(const void* bytes, size_t n) {
   }
 }
 
+void PendingFile::write_at(const void* bytes, size_t n, unsigned long long offset) {
+  const char* p = static_cast<const char*>(bytes);
+  while (n > 0) {
+    const ssize_t put = ::pwrite(fd_, p, std::min<size_t>(n, size_t(1) << 30), static_cast<off_t>(offset));
+    if (put < 0 && errno == EINTR) continue;
+    if (put <= 0) throw ValueFileError(target_, "cannot write: " + errno_text());
+    p += put, offset += static_cast<unsigned long long>(put);
+    n -= static_cast<size_t>(put);
+  }
+}
+
+unsigned long long PendingFile::position() const {
+  const off_t at = ::lseek(fd_, 0, SEEK_CUR);
+  if (at < 0) throw ValueFileError(target_, "cannot write: " + errno_text());
+  return static_cast<unsigned long long>(at);
+}
+
+void PendingFile::seek(unsigned long long offset) {
+  if (::lseek(fd_, static_cast<off_t>(offset), SEEK_SET) < 0)
+    throw ValueFileError(target_, "cannot write: " + errno_text());
+}
+
 void PendingFile::finish() {
   const int fd = fd_;
   fd_ = -1;
@@ -404,6 +498,14 @@ void PendingFile::commit() {
   if (::rename(temp_.c_str(), target_.c_str()) != 0)
     throw ValueFileError(target_, "cannot replace: " + errno_text());
   committed_ = true;
+}
+
+void WriteTransposedImage(PendingFile& file, const CImg<double>& img) {
+  if (img.is_empty()) return write_header(file, 0, 0, 0, 0);
+  // The planes are in the file's order already.
+  write_header(file, img.width(), img.height(), img.spectrum(), img.depth());
+  for (int z = 0; z < img.depth(); ++z)
+    for (int v = 0; v < img.spectrum(); ++v) file.write(img.data(0, 0, z, v), plane_size(img) * sizeof(double));
 }
 
 void WriteImage(PendingFile& file, const CImg<double>& img) {

@@ -35,7 +35,12 @@ CImg<double> GetImage(const char* path);
 // A quarter turn of every plane, as the geometry operations define it: plus
 // is clockwise as displayed (out(h - 1 - y, x) = in(x, y)), minus
 // anticlockwise (out(y, w - 1 - x) = in(x, y)).
-enum class QuarterTurn { None, Plus, Minus };
+// Transposed is not a turn: every plane is read as its transpose, which is
+// the file's own column order, so the read is a straight copy. An operation
+// that treats every sample alike gives the transpose of its result from it,
+// and that result written back with WriteImage(..., transposed) is the file
+// it would have written: both transposes of the run are saved.
+enum class QuarterTurn { None, Plus, Minus, Transposed };
 // GetImage, each plane turned as it is read (width and height exchanged):
 // the same checks and errors, and no more work than an unturned read.
 CImg<double> GetImage(const char* path, QuarterTurn turn);
@@ -73,6 +78,11 @@ class PendingFile {
   PendingFile& operator=(const PendingFile&) = delete;
 
   void write(const void* bytes, size_t n);  // throws ValueFileError
+  // For writing the pieces of a large plane on several threads: write_at
+  // may be called concurrently; seek then moves the position past them.
+  void write_at(const void* bytes, size_t n, unsigned long long offset);
+  unsigned long long position() const;
+  void seek(unsigned long long offset);
   void finish();                            // closes the file; throws on a failed close
   void commit();                            // renames onto the target; throws on failure
 
@@ -84,6 +94,9 @@ class PendingFile {
 
 // Writers: each writes one value file into a PendingFile.
 void WriteImage(PendingFile& file, const CImg<double>& img);
+// img holds the transpose of every plane (an image read
+// QuarterTurn::Transposed): written as the untransposed image's file.
+void WriteTransposedImage(PendingFile& file, const CImg<double>& img);
 void WriteArray(PendingFile& file, const ConvArray& arr);
 void WriteNumber(PendingFile& file, double num);
 void WriteCoOrd(PendingFile& file, const CoOrdinate& p);

@@ -1,6 +1,7 @@
 // Commands whose row hands the operation one image as input and output:
 // each run through the runner must give, bit for bit, what the library call
 // gives with a separate output image.
+#include <omp.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
@@ -179,6 +180,9 @@ long long peak_growth_of_run(const fs::path& dir, const std::vector<std::string>
     std::vector<char*> argv;
     for (std::string& w : words) argv.push_back(w.data());
     argv.push_back(nullptr);
+    // The OpenMP thread pool of the parent does not survive the fork: a
+    // parallel region here would wait for threads that are not there.
+    omp_set_num_threads(1);
     if (::chdir(dir.c_str()) == 0 && std::freopen("/dev/null", "w", stdout)) {
       { std::ofstream("/proc/self/clear_refs") << "5"; }  // the peak restarts from the present size
       const long long before = status_kib("VmHWM:");

@@ -1,6 +1,7 @@
 // The blocked transposition against the element-by-element one, and the
 // value-file readers and writers that use it against a file laid out value
-// by value.
+// by value (planes large enough to be shared out over the threads among
+// them).
 #include <cstdlib>
 #include <memory>
 
@@ -80,12 +81,20 @@ TEST_F(TransposedFiles, ReadWriteAndTurnedReadsEqualThePlainLayoutOnOddShapes) {
       ASSERT_TRUE(turned.is_sameXYZC(*expect)) << label;
       EXPECT_EQ(std::memcmp(turned.data(), expect->data(), img.size() * sizeof(double)), 0) << label;
     }
+    // Read in the file's own order: every plane transposed, and written back
+    // as the file it came from.
+    const CImg<double> transposed = zel::GetImage(path("plain").c_str(), zel::QuarterTurn::Transposed);
+    const CImg<double> expect = img.get_permute_axes("yxzc");
+    ASSERT_TRUE(transposed.is_sameXYZC(expect)) << label;
+    EXPECT_EQ(std::memcmp(transposed.data(), expect.data(), img.size() * sizeof(double)), 0) << label;
+    zel::WriteValueFile(path("back").string(), zel::WriteTransposedImage, transposed);
+    EXPECT_TRUE(slurp(path("back")) == slurp(path("plain"))) << label;
   }
 }
 
 TEST_F(TransposedFiles, TurnedReadsRefuseWhatPlainReadsRefuse) {
   raw_file("short", {3, 4, 1, 1}, {1, 2, 3});
-  for (zel::QuarterTurn turn : {zel::QuarterTurn::Plus, zel::QuarterTurn::Minus}) {
+  for (zel::QuarterTurn turn : {zel::QuarterTurn::Plus, zel::QuarterTurn::Minus, zel::QuarterTurn::Transposed}) {
     EXPECT_THROW(zel::GetImage(path("short").c_str(), turn), zel::ValueFileError);
     raw_file("empty", {0, 4, 1, 1}, {});
     EXPECT_TRUE(zel::GetImage(path("empty").c_str(), turn).is_empty());
