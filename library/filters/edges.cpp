@@ -6,6 +6,7 @@
 #include <cstdint>
 #include <cstdlib>
 #include <memory>
+#include <mutex>
 #include <vector>
 
 #include "../core/helpers.h"
@@ -177,24 +178,57 @@ ZEL_AVX2_CLONE void sobel_row(const double* __restrict c, ptrdiff_t s, size_t w,
 // magnitude to t; a threshold of 0 or less admits every surviving pixel.
 inline double squared_threshold(int t) { return t <= 0 ? -1.0 : static_cast<double>(t) * t; }
 
-// Weak pixels eight-connected to an edge become edges: every edge, in
-// raster order, passes the state on through the weak pixels around it
-// (depth first; the stack holds only pixels raised from weak). Edges lie
-// inside the border, so all eight neighbours are in the map.
+// Weak pixels eight-connected to an edge through rows lo .. hi - 1 become
+// edges: every edge of rows s0 .. s1 - 1, in raster order, passes the state
+// on through the weak pixels around it (depth first; the stack holds only
+// pixels raised from weak), never leaving rows lo .. hi - 1. Edges lie
+// inside the border (columns 0 and w - 1 hold no state), so a step never
+// wraps to another row unseen.
 template <class Index>
-void hysteresis(uint8_t* map, size_t w, size_t h, std::vector<Index>& stack) {
-  const ptrdiff_t s = static_cast<ptrdiff_t>(w);
-  const ptrdiff_t around[8] = {-s - 1, -s, -s + 1, -1, 1, s - 1, s, s + 1};
-  for (size_t i = w; i + w < w * h; ++i) {
+void hysteresis(uint8_t* map, size_t w, size_t lo, size_t hi, size_t s0, size_t s1, std::vector<Index>& stack) {
+  const size_t s = w;
+  const size_t around[8] = {0 - s - 1, 0 - s, 0 - s + 1, 0 - size_t{1}, 1, s - 1, s, s + 1};  // modulo 2^64
+  const size_t first = lo * w, span = (hi - lo) * w;
+  for (size_t i = s0 * w; i < s1 * w; ++i) {
     if (map[i] != kEdge) continue;
     stack.assign(1, static_cast<Index>(i));
     while (!stack.empty()) {
-      uint8_t* p = map + stack.back();
+      const size_t p = stack.back();
       stack.pop_back();
-      for (ptrdiff_t o : around)
-        if (p[o] == kWeak) p[o] = kEdge, stack.push_back(static_cast<Index>(p + o - map));
+      for (size_t o : around) {
+        const size_t q = p + o;
+        if (q - first < span && map[q] == kWeak) map[q] = kEdge, stack.push_back(static_cast<Index>(q));
+      }
     }
   }
+}
+
+// The hysteresis states of a plane, reused from plane to plane (not
+// cleared: every state is written before it is read).
+struct StateMap {
+  std::unique_ptr<uint8_t[]> bytes;
+  size_t size = 0;
+};
+
+// Hysteresis over the whole w x h map, in bands of rows on separate threads:
+// each band first closes over its own rows; then the edges of the two rows
+// at every seam between bands pass the state on across the whole map. A weak
+// pixel joined to an edge is reached either inside the edge's band or along
+// a path whose last crossing of a seam starts from an edge of a seam row, so
+// the result is the same set of edges as one pass over the map.
+template <class Index>
+void hysteresis_bands(uint8_t* map, size_t w, size_t h) {
+  std::vector<size_t> seams;
+  std::mutex seams_lock;
+  parallel_ranges(h - 2, 4 * w * h, [&](size_t b0, size_t b1) {
+    std::vector<Index> stack;
+    hysteresis(map, w, b0 + 1, b1 + 1, b0 + 1, b1 + 1, stack);
+    if (b0 == 0) return;
+    std::lock_guard<std::mutex> hold(seams_lock);
+    seams.push_back(b0 + 1);
+  });
+  std::vector<Index> stack;
+  for (size_t y : seams) hysteresis(map, w, 0, h, y - 1, y + 1, stack);
 }
 
 // Non-maximum suppression of rows y0 .. y1 - 1 (1 <= y0 < y1 <= h - 1) of a
@@ -250,27 +284,24 @@ void canny_band(const double* src, double sigma, double* dirs, uint8_t* map, siz
 // separate threads, hysteresis over the whole map on one, then the edges,
 // written last so that edges may be the plane src itself.
 void canny_plane(const double* src, double sigma, double* edges, double* dirs, size_t w, size_t h, double low2,
-                 double high2, std::vector<uint8_t>& map) {
-  map.resize(w * h);  // every pixel is written below
-  const size_t work = w * h * (sigma > 0.0 ? 40 : 20);
+                 double high2, StateMap& map) {
+  const size_t n = w * h;
+  if (map.size < n) map.bytes.reset(new uint8_t[n]), map.size = n;  // every pixel is written below
+  uint8_t* states = map.bytes.get();
+  const size_t work = n * (sigma > 0.0 ? 40 : 20);
   parallel_ranges(h - 2, work, [&](size_t b0, size_t b1) {
-    canny_band(src, sigma, dirs, map.data(), w, h, b0 + 1, b1 + 1, low2, high2);
+    canny_band(src, sigma, dirs, states, w, h, b0 + 1, b1 + 1, low2, high2);
   });
-  std::fill(map.begin(), map.begin() + w, kNone);
-  std::fill(map.end() - w, map.end(), kNone);
+  std::fill_n(states, w, kNone);
+  std::fill_n(states + n - w, w, kNone);
   std::fill_n(dirs, w, 0.0);
   std::fill_n(dirs + (h - 1) * w, w, 0.0);
-  if (w * h <= UINT32_MAX) {
-    std::vector<uint32_t> stack;
-    hysteresis(map.data(), w, h, stack);
-  } else {
-    std::vector<size_t> stack;
-    hysteresis(map.data(), w, h, stack);
-  }
+  if (n <= UINT32_MAX) hysteresis_bands<uint32_t>(states, w, h);
+  else hysteresis_bands<size_t>(states, w, h);
   parallel_ranges(h, w * h, [&](size_t b0, size_t b1) {
     std::vector<double> line(w);
     for (size_t y = b0; y < b1; ++y) {
-      const uint8_t* row = map.data() + y * w;
+      const uint8_t* row = states + y * w;
       for (size_t x = 0; x < w; ++x) line[x] = row[x] == kEdge ? 255.0 : 0.0;
       stream_copy(edges + y * w, line.data(), w);
     }
@@ -302,7 +333,7 @@ ZEL_API void CannyFun(const CImg<double>& in, CImg<double>& edges, CImg<double>&
     directions.fill(0.0);
     return;
   }
-  std::vector<uint8_t> map;
+  StateMap map;
   for (int c = 0; c < in.spectrum(); ++c)
     for (int z = 0; z < in.depth(); ++z) {
       canny_plane(plane_at(in, z, c), sigma, plane_at(edges, z, c), plane_at(directions, z, c), w, h,

@@ -28,20 +28,36 @@ std::vector<double> axis_weights(int n, bool inverse) {
   return g;
 }
 
-// Runs FFTW's kind over every w x h plane of a buffer of `planes` planes,
-// from in to out (in is only read when it is not out).
-void transform_planes(const double* in, double* out, int w, int h, size_t planes, fftw_r2r_kind kind) {
+// FFTW's kind along `count` lines of n values, `stride` apart within a line
+// and `step` apart from line to line, from the line at p, in place.
+void transform_lines(double* p, int n, ptrdiff_t stride, size_t count, ptrdiff_t step, fftw_r2r_kind kind) {
   fourier::Plan plan;
-  double* src = const_cast<double*>(in);  // planned with FFTW_PRESERVE_INPUT when out of place
-  const ptrdiff_t plane = static_cast<ptrdiff_t>(w) * h;
-  const fftw_plan p = plan.for_arrays(src, out, [&](void* i, void* o) {
-    fftw_iodim64 dims[2] = {{h, w, w}, {w, 1, 1}};
-    fftw_iodim64 many = {static_cast<ptrdiff_t>(planes), plane, plane};
-    fftw_r2r_kind kinds[2] = {kind, kind};
-    const unsigned flags = FFTW_ESTIMATE | (i != o ? FFTW_PRESERVE_INPUT : 0u);
-    return fftw_plan_guru64_r2r(2, dims, 1, &many, static_cast<double*>(i), static_cast<double*>(o), kinds, flags);
+  const fftw_plan f = plan.for_arrays(p, p, [&](void* i, void*) {
+    fftw_iodim64 line = {n, stride, stride};
+    fftw_iodim64 many = {static_cast<ptrdiff_t>(count), step, step};
+    fftw_r2r_kind kinds[1] = {kind};
+    double* a = static_cast<double*>(i);
+    return fftw_plan_guru64_r2r(1, &line, 1, &many, a, a, kinds, FFTW_ESTIMATE);
   });
-  fftw_execute(p);
+  fftw_execute_r2r(f, p, p);
+}
+
+// Runs FFTW's kind over every w x h plane of a buffer of `planes` planes, in
+// place: along every row, then along every column, which is the order of
+// FFTW's own two-dimensional plan and gives its bits. Each pass shares its
+// rows (then columns) out over the threads, each thread with a plan of its
+// own for its lines.
+void transform_planes(double* data, int w, int h, size_t planes, fftw_r2r_kind kind) {
+  const size_t W = static_cast<size_t>(w), H = static_cast<size_t>(h), work = 20 * W * H;
+  for (size_t k = 0; k < planes; ++k) {
+    double* plane = data + k * W * H;
+    parallel_ranges(H, work, [&](size_t r0, size_t r1) {
+      transform_lines(plane + r0 * W, w, 1, r1 - r0, w, kind);
+    });
+    parallel_ranges(W, work, [&](size_t c0, size_t c1) {
+      transform_lines(plane + c0, h, w, c1 - c0, 1, kind);
+    });
+  }
 }
 
 }  // namespace
@@ -63,8 +79,10 @@ ZEL_API void DCTFun(const CImg<double>& in, CImg<double>& out) {
   const double rest_x = 1.0 / std::sqrt(2.0 * w), rest_y = 1.0 / std::sqrt(2.0 * h), scale = rest_x * rest_y;
   const double* from = in.data();
   double* to = out.data();
-  for (size_t k = 0, n = out.size(); k < n; ++k) to[k] = from[k] * scale;
-  transform_planes(out.data(), out.data(), w, h, planes, FFTW_REDFT10);
+  parallel_ranges(out.size(), out.size(), [&](size_t k0, size_t k1) {
+    for (size_t k = k0; k < k1; ++k) to[k] = from[k] * scale;
+  });
+  transform_planes(out.data(), w, h, planes, FFTW_REDFT10);
   const double first_x = gx[0] / rest_x, first_y = gy[0] / rest_y;
   for (size_t k = 0; k < planes; ++k) {
     double* plane = out.data() + k * W * H;
@@ -93,7 +111,7 @@ ZEL_API void IDCTFun(const CImg<double>& coefficients, CImg<double>& out, double
       const double wy = gy[y];
       for (size_t x = 0; x < W; ++x) row[x] = x < kx && y < ky ? from[x] * wy * gx[x] : 0.0;
     }
-  if (kx > 0 && ky > 0) transform_planes(out.data(), out.data(), w, h, planes, FFTW_REDFT01);
+  if (kx > 0 && ky > 0) transform_planes(out.data(), w, h, planes, FFTW_REDFT01);
 }
 
 // The view: log(1 + |c|), rescaled per channel from its smallest to its
