@@ -167,6 +167,9 @@ unsigned long long element_count(const InputFile& f, std::initializer_list<int32
 // Columns that one transfer carries: as many as fit in the buffer, at most
 // kBandColumns so that a band of the plane stays small.
 size_t band_columns(size_t h) { return std::min(kBandColumns, kChunk / h); }
+// The same for the bands that threads carry, each in a buffer of its own:
+// half as many, so that a run's buffers together stay small beside a plane.
+size_t thread_band_columns(size_t h) { return std::max<size_t>(1, band_columns(h) / 2); }
 
 // Number of threads that share the bands of a plane of n values.
 size_t band_threads(size_t bands, size_t n) { return static_cast<size_t>(parallel_threads(bands, n)); }
@@ -197,13 +200,13 @@ void read_plane(InputFile& f, double* plane, size_t w, size_t h, std::vector<dou
     return;
   }
   if (h <= kChunk) {
-    const size_t cols = band_columns(h), bands = (w + cols - 1) / cols;
+    const size_t tcols = thread_band_columns(h), bands = (w + tcols - 1) / tcols;
     if (!f.is_stream() && band_threads(bands, w * h) > 1) {
       const unsigned long long base = f.position();
       parallel_ranges(bands, w * h, [&](size_t b0, size_t b1) {
-        std::vector<double> own(cols * h);
+        std::vector<double> own(tcols * h);
         for (size_t b = b0; b < b1; ++b) {
-          const size_t x0 = b * cols, k = std::min(cols, w - x0);
+          const size_t x0 = b * tcols, k = std::min(tcols, w - x0);
           f.read_at(own.data(), k * h * sizeof(double), base + x0 * h * sizeof(double), what);
           transpose(own.data(), h, plane + x0, w, k, h, true);
         }
@@ -211,6 +214,7 @@ void read_plane(InputFile& f, double* plane, size_t w, size_t h, std::vector<dou
       f.seek(base + w * h * sizeof(double));
       return;
     }
+    const size_t cols = band_columns(h);
     for (size_t x0 = 0; x0 < w; x0 += cols) {
       const size_t k = std::min(cols, w - x0);
       f.read_doubles(buf.data(), k * h, what);
@@ -263,13 +267,13 @@ void write_plane(PendingFile& f, const double* plane, size_t w, size_t h, std::v
     return;
   }
   if (h <= kChunk) {
-    const size_t cols = band_columns(h), bands = (w + cols - 1) / cols;
+    const size_t tcols = thread_band_columns(h), bands = (w + tcols - 1) / tcols;
     if (band_threads(bands, w * h) > 1) {
       const unsigned long long base = f.position();
       parallel_ranges(bands, w * h, [&](size_t b0, size_t b1) {
-        std::vector<double> own(cols * h);
+        std::vector<double> own(tcols * h);
         for (size_t b = b0; b < b1; ++b) {
-          const size_t x0 = b * cols, k = std::min(cols, w - x0);
+          const size_t x0 = b * tcols, k = std::min(tcols, w - x0);
           transpose(plane + x0, w, own.data(), h, h, k, false);
           f.write_at(own.data(), k * h * sizeof(double), base + x0 * h * sizeof(double));
         }
@@ -277,6 +281,7 @@ void write_plane(PendingFile& f, const double* plane, size_t w, size_t h, std::v
       f.seek(base + w * h * sizeof(double));
       return;
     }
+    const size_t cols = band_columns(h);
     for (size_t x0 = 0; x0 < w; x0 += cols) {
       const size_t k = std::min(cols, w - x0);
       transpose(plane + x0, w, buf.data(), h, h, k, false);
