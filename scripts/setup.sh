@@ -14,7 +14,7 @@
 set -euo pipefail
 
 packages=(g++ cmake make cimg-dev libpng-dev libjpeg-dev libtiff-dev libx11-dev
-          medcon libfftw3-dev libdcmtk-dev libgtest-dev python3 python3-pydicom
+          medcon libfftw3-dev libdcmtk-dev libgtest-dev python3 python3-numpy python3-pydicom
           xvfb xdotool x11-utils)
 if [[ "${1:-}" == "--bench" ]]; then
   packages+=(libbenchmark-dev libopencv-dev hyperfine libvips-tools time python3-scipy python3-skimage)

@@ -11,10 +11,12 @@
 #include <cstddef>
 #include <cstdint>
 #include <memory>
+#include <mutex>
 #include <stdexcept>
 
 #include "../core/helpers.h"
 #include "../core/numeric.h"
+#include "../core/parallel.h"
 #include "../core/sample_statistics.h"
 #include "../dll.h"
 #include "levels.h"
@@ -97,13 +99,16 @@ void map_levels(const uint8_t* level, double* d, size_t n, const Table& t) {
 // of levels at a time.
 void apply_table(const CImg<double>& in, CImg<double>& out, const Table& t) {
   out.assign(in.width(), in.height(), in.depth(), in.spectrum());
-  const size_t n = in.size();
-  uint8_t level[4096];
-  for (size_t start = 0; start < n; start += sizeof level) {
-    const size_t m = std::min(n - start, sizeof level);
-    zel::levels::grey_levels(in.data() + start, m, level);
-    map_levels(level, out.data() + start, m, t);
-  }
+  constexpr size_t kStretch = 4096;
+  const size_t n = in.size(), stretches = (n + kStretch - 1) / kStretch;
+  zel::parallel_ranges(stretches, n, [&](size_t s0, size_t s1) {
+    uint8_t level[kStretch];
+    for (size_t start = s0 * kStretch, end = std::min(n, s1 * kStretch); start < end; start += kStretch) {
+      const size_t m = std::min(end - start, kStretch);
+      zel::levels::grey_levels(in.data() + start, m, level);
+      map_levels(level, out.data() + start, m, t);
+    }
+  });
   zel::stream_fence();
 }
 
@@ -120,8 +125,17 @@ ZEL_API void HistEqualiserFun(const CImg<double>& in, CImg<double>& out) {
     for (int z = 0; z < in.depth(); ++z) {
       // The levels are kept (one byte per sample), so the second pass reads
       // an eighth of what the first did.
+      // Pieces of the plane counted on separate threads; the counts are
+      // exact, so their sum does not depend on the split.
       uint64_t counts[256] = {};
-      zel::levels::grey_histogram(zel::plane_at(in, z, c), n, counts, level.get());
+      std::mutex counts_lock;
+      const double* src = zel::plane_at(in, z, c);
+      zel::parallel_ranges(n, 4 * n, [&](size_t k0, size_t k1) {
+        uint64_t piece[256] = {};
+        zel::levels::grey_histogram(src + k0, k1 - k0, piece, level.get() + k0);
+        std::lock_guard<std::mutex> hold(counts_lock);
+        for (int i = 0; i < 256; ++i) counts[i] += piece[i];
+      });
       Table t;
       uint64_t cumulative = 0;
       for (int i = 0; i < 256; ++i) {
@@ -129,7 +143,8 @@ ZEL_API void HistEqualiserFun(const CImg<double>& in, CImg<double>& out) {
         // cumulative <= n, and n * 255 stays far below 2^64 for any image that fits in memory.
         t[i] = static_cast<double>(cumulative * 255 / n);
       }
-      map_levels(level.get(), zel::plane_at(out, z, c), n, t);
+      double* dst = zel::plane_at(out, z, c);
+      zel::parallel_ranges(n, n, [&](size_t k0, size_t k1) { map_levels(level.get() + k0, dst + k0, k1 - k0, t); });
     }
   zel::stream_fence();
 }

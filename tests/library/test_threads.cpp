@@ -143,6 +143,8 @@ TEST(Threads, ResultsBitIdenticalToOneThread) {
          o[2].assign(1, 1, 1, 1, count);
          return o;
        }},
+      {"HistEqualiser", &grey, one(HistEqualiserFun)},
+      {"ExponentialLut", &grey, one(ExponentialLutFun)},
       {"DCT", &grey, one(DCTFun)},
       {"IDCT", &grey, one([](auto& i, auto& o) { IDCTFun(i, o, 0.6); })},
       {"ColourToLAB", &colour, one(ColourToLABFun)},
