@@ -12,7 +12,10 @@ std::vector<Command> filter_rows() {
       {"AdaptSmooth", "INNN", [](A a, R r) { AdaptiveSmoothFun(a.image(1), r.image(0), a.integer(1), a.number(2), a.number(3)); }},
       {"Convolution", "IA", [](A a, R r) { ConvolutionFun(a.image(1), r.image(0), a.array(1)); }},
       {"Diffusion", "INN", [](A a, R r) { DiffusionFun(a.image(1), r.image(0), a.number(1), a.integer(2)); }},
-      {"Gauss", "IN", [](A a, R r) { GaussFun(a.image(1), r.image(0), a.number(1)); }},
+      {"Gauss", "IN", [](A a, R r) {
+         CImg<double>& im = over_input(a, r);
+         GaussFun(im, im, a.number(1));
+       }},
       {"LINFilter", "I", [](A a, R r) { LargestIntensityNeighbourFun(a.image(1), r.image(0)); }},
       {"LowPass", "I", [](A a, R r) { LowPassFun(a.image(1), r.image(0)); }},
       {"Median", "I", [](A a, R r) { MedianFun(a.image(1), r.image(0)); }},

@@ -45,15 +45,16 @@ std::vector<double> half_kernel(double sigma, size_t n) {
 
 // One output row y of the separable Gaussian: the column pass into acc
 // (the middle of a buffer padded by kh.size() - 1 on either side), the
-// border pad, then the row pass into o.
-void gaussian_row(const double* src, size_t w, size_t h, size_t y, const std::vector<double>& kv,
+// border pad, then the row pass into o. rows(i) gives row i of the source.
+template <class Rows>
+void gaussian_row(Rows rows, size_t w, size_t h, size_t y, const std::vector<double>& kv,
                   const std::vector<double>& kh, double* acc, double* o, Border border) {
   const size_t rv = kv.size() - 1, rh = kh.size() - 1;
-  const double* mid = src + y * w;
+  const double* mid = rows(y);
   for (size_t x = 0; x < w; ++x) acc[x] = kv[0] * mid[x];
   for (size_t k = 1; k <= rv; ++k) {
-    const double* up = src + (y >= k ? y - k : 0) * w;
-    const double* dn = src + std::min(y + k, h - 1) * w;
+    const double* up = rows(y >= k ? y - k : 0);
+    const double* dn = rows(std::min(y + k, h - 1));
     const double wk = kv[k];
     for (size_t x = 0; x < w; ++x) acc[x] += wk * (up[x] + dn[x]);
   }
@@ -64,6 +65,67 @@ void gaussian_row(const double* src, size_t w, size_t h, size_t y, const std::ve
     const double *left = acc - k, *right = acc + k;
     for (size_t x = 0; x < w; ++x) o[x] += wk * (left[x] + right[x]);
   }
+}
+
+// The rows of a plane stored one after the other.
+struct PlaneRows {
+  const double* src;
+  size_t w;
+  const double* operator()(size_t i) const { return src + i * w; }
+};
+
+// The Gaussian written over its source, by bands of rows on the threads.
+// Row y of the result replaces row y only once it is computed, so the
+// original rows still to be read are kept aside: those that a band reads
+// beyond its own ends (up to rv rows on either side, which the neighbouring
+// bands overwrite) are copied before any band starts, and each band keeps
+// the last rv original rows it has overwritten in a ring. The rows read and
+// the arithmetic are those of the two-buffer pass, so the bits agree.
+// Returns false, having done nothing, when the rows kept aside would exceed
+// a quarter of the plane (a kernel long against the bands).
+bool gaussian_in_place(double* img, size_t w, size_t h, const std::vector<double>& kv,
+                       const std::vector<double>& kh, Border border) {
+  const size_t rv = kv.size() - 1, rh = kh.size() - 1, n = w * h;
+  const size_t bands = static_cast<size_t>(parallel_threads(h, n * (rv + rh + 1)));
+  const auto band_start = [&](size_t b) { return h / bands * b + std::min(b, h % bands); };
+  // Per band: rows [y0 - rv, y0) then [y1, y1 + rv), clipped to the plane.
+  std::vector<size_t> halo_at(bands + 1, 0);
+  for (size_t b = 0; b < bands; ++b) {
+    const size_t y0 = band_start(b), y1 = band_start(b + 1);
+    halo_at[b + 1] = halo_at[b] + (y0 - (y0 > rv ? y0 - rv : 0)) + (std::min(h, y1 + rv) - y1);
+  }
+  if (halo_at[bands] + std::max<size_t>(rv, 1) * bands > h / 4) return false;
+  std::vector<double> halo(halo_at[bands] * w);
+  const auto copy_rows = [w](double* to, const double* from, size_t rows) {
+    if (rows > 0) std::memcpy(to, from, rows * w * sizeof(double));
+  };
+  for (size_t b = 0; b < bands; ++b) {
+    const size_t y0 = band_start(b), y1 = band_start(b + 1), above = y0 > rv ? y0 - rv : 0;
+    const size_t at = halo_at[b] * w;
+    copy_rows(halo.data() + at, img + above * w, y0 - above);
+    copy_rows(halo.data() + at + (y0 - above) * w, img + y1 * w, std::min(h, y1 + rv) - y1);
+  }
+  parallel_ranges(bands, n * (rv + rh + 1), [&](size_t b0, size_t b1) {
+    std::vector<double> pad(w + 2 * rh), line(w), ring(std::max<size_t>(rv, 1) * w);
+    double* acc = pad.data() + rh;
+    for (size_t b = b0; b < b1; ++b) {
+      const size_t y0 = band_start(b), y1 = band_start(b + 1), above = y0 > rv ? y0 - rv : 0;
+      const double* before = halo.data() + halo_at[b] * w;  // empty halo: never read
+      const double* after = before + (y0 - above) * w;
+      for (size_t y = y0; y < y1; ++y) {
+        const auto rows = [&](size_t i) -> const double* {
+          if (i < y0) return before + (i - above) * w;
+          if (i < y) return ring.data() + (i % rv) * w;  // overwritten: i >= y - rv, so rv > 0
+          if (i < y1) return img + i * w;
+          return after + (i - y1) * w;
+        };
+        gaussian_row(rows, w, h, y, kv, kh, acc, line.data(), border);
+        if (rv > 0) copy_rows(ring.data() + (y % rv) * w, img + y * w, 1);
+        copy_rows(img + y * w, line.data(), 1);
+      }
+    }
+  });
+  return true;
 }
 
 }  // namespace
@@ -80,8 +142,9 @@ void gaussian_plane(const double* src, double* dst, size_t w, size_t h, double s
   sigma = std::min(sigma, 1e15);
   const std::vector<double> kv = half_kernel(sigma, h), kh = half_kernel(sigma, w);
   const size_t rv = kv.size() - 1, rh = kh.size() - 1;
-  // Rows of dst are written while later rows still read src: an overlapping
-  // src is read from a copy.
+  if (dst == src && gaussian_in_place(dst, w, h, kv, kh, border)) return;
+  // Rows of dst are written while later rows still read src: a partly
+  // overlapping src is read from a copy.
   std::vector<double> copy;
   const uintptr_t s0 = reinterpret_cast<uintptr_t>(src), d0 = reinterpret_cast<uintptr_t>(dst);
   if (s0 < d0 + n * sizeof(double) && d0 < s0 + n * sizeof(double)) {
@@ -97,7 +160,7 @@ void gaussian_plane(const double* src, double* dst, size_t w, size_t h, double s
     double* acc = pad.data() + rh;
     for (size_t y = y0; y < y1; ++y) {
       double* o = line.data();
-      gaussian_row(src, w, h, y, kv, kh, acc, o, border);
+      gaussian_row(PlaneRows{src, w}, w, h, y, kv, kh, acc, o, border);
       stream_copy(dst + y * w, o, w);
     }
   });
@@ -113,7 +176,7 @@ GaussianRows::GaussianRows(const double* src, size_t w, size_t h, double sigma) 
 
 // One row by the same kernel as gaussian_plane, so the bits agree.
 void GaussianRows::row(size_t y, double* o) {
-  gaussian_row(src_, w_, h_, y, kv_, kh_, pad_.data() + (kh_.size() - 1), o, Border::RepeatEdge);
+  gaussian_row(PlaneRows{src_, w_}, w_, h_, y, kv_, kh_, pad_.data() + (kh_.size() - 1), o, Border::RepeatEdge);
 }
 
 }  // namespace zel

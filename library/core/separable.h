@@ -19,9 +19,11 @@ namespace zel {
 // rows. Border rule: RepeatEdge (the only one served), so a constant plane
 // stays constant and no dark frame appears. A kernel longer than the plane is
 // folded onto the edge pixel, so any sigma costs at most O(w h (w + h)).
-// sigma <= 0 or NaN copies src to dst. dst may be src (then src is first
-// copied to a scratch plane; distinct buffers need only a few rows of
-// scratch). Empty planes do nothing.
+// sigma <= 0 or NaN copies src to dst. dst may be src: the result is then
+// written over it by bands, with a few rows per band kept aside (or, for a
+// kernel long against the bands, from a scratch copy of the plane); a
+// partly overlapping src is read from a scratch copy. Empty planes do
+// nothing.
 void gaussian_plane(const double* src, double* dst, size_t w, size_t h, double sigma, Border border);
 
 // The rows of gaussian_plane's result (RepeatEdge) one at a time, for a

@@ -194,7 +194,9 @@ ZEL_API void GaussFun(const CImg<double>& in, CImg<double>& out, double sigma) {
         continue;
       }
       const double gain = 255.0 / hi;
-      for (size_t i = 0; i < n; ++i) dst[i] = (dst[i] - lo) * gain;
+      parallel_ranges(n, n, [&](size_t i0, size_t i1) {
+        for (size_t i = i0; i < i1; ++i) dst[i] = (dst[i] - lo) * gain;
+      });
     }
 }
 

@@ -107,6 +107,7 @@ TEST(Threads, ResultsBitIdenticalToOneThread) {
   };
   const std::vector<Case> cases = {
       {"Gauss", &grey, one([](auto& i, auto& o) { GaussFun(i, o, 2.3); })},
+      {"Gauss in place", &grey, one([](auto& i, auto& o) { o = i, GaussFun(o, o, 2.3); })},
       {"RectangularAverage", &grey, one([](auto& i, auto& o) { RectangularAverageFilterFun(i, o, 4); })},
       {"Convolution", &grey, one([&](auto& i, auto& o) { ConvolutionFun(i, o, kernel5x5); })},
       {"Median", &grey, one(MedianFun)},
