@@ -16,13 +16,19 @@ std::vector<Command> filter_rows() {
          CImg<double>& im = over_input(a, r);
          GaussFun(im, im, a.number(1));
        }},
-      {"LINFilter", "I", [](A a, R r) { LargestIntensityNeighbourFun(a.image(1), r.image(0)); }},
+      {"LINFilter", "I", [](A a, R r) {
+         CImg<double>& im = over_input(a, r);
+         LargestIntensityNeighbourFun(im, im);
+       }},
       {"LowPass", "I", [](A a, R r) { LowPassFun(a.image(1), r.image(0)); }},
       {"Median", "I", [](A a, R r) { MedianFun(a.image(1), r.image(0)); }},
       {"Midpoint", "I", [](A a, R r) { MidpointFun(a.image(1), r.image(0)); }},
       {"RAFilter", "IN", [](A a, R r) { RectangularAverageFilterFun(a.image(1), r.image(0), a.integer(1)); }},
       {"Sharpen", "I", [](A a, R r) { SharpenFun(a.image(1), r.image(0)); }},
-      {"SINFilter", "I", [](A a, R r) { SmallestIntensityNeighbourFun(a.image(1), r.image(0)); }},
+      {"SINFilter", "I", [](A a, R r) {
+         CImg<double>& im = over_input(a, r);
+         SmallestIntensityNeighbourFun(im, im);
+       }},
       {"ZeroCross", "I", [](A a, R r) { ZeroCrossingsDetectorFun(a.image(1), r.image(0)); }},
 
       // Edges and features

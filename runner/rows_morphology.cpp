@@ -15,9 +15,15 @@ std::vector<Command> morphology_rows() {
          CImg<double>& im = over_input(a, r);
          DBLTFun(im, im, r.image(1), r.image(2), a.integer(1), a.integer(2));
        }},
-      {"Dilation", "IN", [](A a, R r) { DilationFun(a.image(1), r.image(0), a.integer(1)); }},
+      {"Dilation", "IN", [](A a, R r) {
+         CImg<double>& im = over_input(a, r);
+         DilationFun(im, im, a.integer(1));
+       }},
       {"DilationNxN", "IA", [](A a, R r) { DilationNxNFun(a.image(1), r.image(0), a.array(1)); }},
-      {"Erosion", "IN", [](A a, R r) { ErosionFun(a.image(1), r.image(0), a.integer(1)); }},
+      {"Erosion", "IN", [](A a, R r) {
+         CImg<double>& im = over_input(a, r);
+         ErosionFun(im, im, a.integer(1));
+       }},
       {"ErosionNxN", "IA", [](A a, R r) { ErosionNxNFun(a.image(1), r.image(0), a.array(1)); }},
       {"BeucherGrad", "IN", [](A a, R r) { BeucherGradientFun(a.image(1), r.image(0), a.integer(1)); }},
       {"Close", "IN", [](A a, R r) { CloseFun(a.image(1), r.image(0), a.integer(1)); }},

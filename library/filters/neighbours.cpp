@@ -47,7 +47,7 @@ void extreme3x3(const CImg<double>& in, CImg<double>& out, zel::Border border, P
     e[0] = padded ? pick(pick(r[0], r[1]), 0.0) : 0.0;
     e[w - 1] = padded ? pick(pick(r[w - 2], r[w - 1]), 0.0) : 0.0;
   };
-  std::vector<double> top(w), below(w);
+  std::vector<double> top(w), below(w), edges;
   zel::for_each_plane(in, [&](const double* src, int z, int c) {
     double* dst = zel::plane_at(out, z, c);
     row_extremes(src, top.data());
@@ -55,38 +55,50 @@ void extreme3x3(const CImg<double>& in, CImg<double>& out, zel::Border border, P
       for (size_t x = 0; x < w; ++x) dst[x] = pick(top[x], 0.0);
       return;
     }
-    // The rows between the first and the last, in bands over the threads.
-    zel::parallel_ranges(h - 2, 4 * w * h, [&](size_t y0, size_t y1) {
-      std::vector<double> ring(3 * w), line(w);
-      double* e[3] = {ring.data(), ring.data() + w, ring.data() + 2 * w};  // rows y-1, y, y+1
-      row_extremes(src + y0 * w, e[1]);
-      row_extremes(src + (y0 + 1) * w, e[2]);
-      for (size_t y = y0 + 1; y < y1 + 1; ++y) {
-        std::rotate(e, e + 1, e + 3);
-        row_extremes(src + (y + 1) * w, e[2]);
-        const double *a = e[0], *b = e[1], *d = e[2];
-        double* o = line.data();
-        for (size_t x = 0; x < w; ++x) o[x] = pick(pick(a[x], b[x]), d[x]);
-        if (!padded) o[0] = o[w - 1] = 0.0;
-        // The output row is not read again: streamed past the cache.
-        zel::stream_copy(dst + y * w, o, w);
-      }
-    });
-    zel::stream_fence();
-    // First row: above it lies the outside (0) or, without padding, it is border.
+    // The first and last rows, from the rows at either end.
     row_extremes(src + w, below.data());
-    if (padded)
-      for (size_t x = 0; x < w; ++x) dst[x] = pick(pick(top[x], below[x]), 0.0);
-    else
-      std::fill(dst, dst + w, 0.0);
-    double* last = dst + (h - 1) * w;
+    std::vector<double> first(w, 0.0), last(w, 0.0);
     if (padded) {
+      for (size_t x = 0; x < w; ++x) first[x] = pick(pick(top[x], below[x]), 0.0);
       row_extremes(src + (h - 2) * w, top.data());
       row_extremes(src + (h - 1) * w, below.data());
       for (size_t x = 0; x < w; ++x) last[x] = pick(pick(top[x], below[x]), 0.0);
-    } else {
-      std::fill(last, last + w, 0.0);
     }
+    // The rows between the first and the last, in bands over the threads.
+    // Written over the input (dst == src), a band reads one row on either
+    // side that its neighbours overwrite: their row extremes are taken
+    // before any band starts. Within a band, row y is overwritten only after
+    // the extremes of rows y - 1, y and y + 1 are in the ring.
+    const size_t n = h - 2, bands = static_cast<size_t>(zel::parallel_threads(n, 4 * w * h));
+    const auto band_start = [&](size_t b) { return n / bands * b + std::min(b, n % bands); };
+    edges.assign(2 * bands * w, 0.0);
+    for (size_t b = 0; b < bands; ++b) {
+      row_extremes(src + band_start(b) * w, edges.data() + 2 * b * w);
+      row_extremes(src + (band_start(b + 1) + 1) * w, edges.data() + (2 * b + 1) * w);
+    }
+    zel::parallel_ranges(bands, 4 * w * h, [&](size_t b0, size_t b1) {
+      std::vector<double> ring(3 * w), line(w);
+      for (size_t b = b0; b < b1; ++b) {
+        const size_t y0 = band_start(b), y1 = band_start(b + 1);
+        double* e[3] = {ring.data(), ring.data() + w, ring.data() + 2 * w};  // rows y-1, y, y+1
+        std::copy_n(edges.data() + 2 * b * w, w, e[1]);
+        row_extremes(src + (y0 + 1) * w, e[2]);
+        for (size_t y = y0 + 1; y < y1 + 1; ++y) {
+          std::rotate(e, e + 1, e + 3);
+          if (y + 1 == y1 + 1) std::copy_n(edges.data() + (2 * b + 1) * w, w, e[2]);
+          else row_extremes(src + (y + 1) * w, e[2]);
+          const double *a = e[0], *m = e[1], *d = e[2];
+          double* o = line.data();
+          for (size_t x = 0; x < w; ++x) o[x] = pick(pick(a[x], m[x]), d[x]);
+          if (!padded) o[0] = o[w - 1] = 0.0;
+          // The output row is not read again: streamed past the cache.
+          zel::stream_copy(dst + y * w, o, w);
+        }
+      }
+    });
+    zel::stream_fence();
+    std::copy_n(first.data(), w, dst);
+    std::copy_n(last.data(), w, dst + (h - 1) * w);
   });
 }
 

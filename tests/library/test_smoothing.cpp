@@ -7,7 +7,7 @@
 #include <functional>
 #include <limits>
 #include <random>
-#include <tuple>
+#include <utility>
 #include <vector>
 
 #include "dll.h"
@@ -179,22 +179,33 @@ TEST(Gaussian, ImpulseResponseAndHugeSigma) {
   for (double v : out) EXPECT_NEAR(v, 0.0, 1e-6);
 }
 
-// Written over its input (the runner's way), the Gaussian keeps rows aside
-// by bands; the result must be the two-buffer result, bit for bit, for
-// kernels short and long against the plane and on one row.
-TEST(Gaussian, InPlaceMatchesTwoBuffers) {
+// Written over their input (the runner's way), the Gaussian and the 3x3
+// extremes keep rows aside by bands; the result must be the two-buffer
+// result, bit for bit, for kernels short and long against the plane, on one
+// or two rows or columns, with a NaN.
+TEST(InPlaceFilters, MatchTwoBuffers) {
   std::mt19937 rng(11);
   std::uniform_real_distribution<double> value(-50.0, 300.0);
-  for (const auto& [w, h, sigma] : std::vector<std::tuple<int, int, double>>{
-           {200, 2000, 2.3}, {300, 700, 0.4}, {64, 129, 30.0}, {257, 1, 1.5}, {5, 3000, 9.0}}) {
+  const std::vector<std::pair<const char*, std::function<void(const CImg<double>&, CImg<double>&)>>> ops = {
+      {"Gauss 2.3", [](auto& i, auto& o) { GaussFun(i, o, 2.3); }},
+      {"Gauss 0.4", [](auto& i, auto& o) { GaussFun(i, o, 0.4); }},
+      {"Gauss 30", [](auto& i, auto& o) { GaussFun(i, o, 30.0); }},
+      {"Gauss 9", [](auto& i, auto& o) { GaussFun(i, o, 9.0); }},
+      {"largest", LargestIntensityNeighbourFun},
+      {"smallest", SmallestIntensityNeighbourFun},
+  };
+  for (const auto& [w, h] : std::vector<std::pair<int, int>>{{200, 2000}, {5, 3000}, {64, 129}, {257, 1}, {3, 2}, {1, 9}, {2, 3}}) {
     CImg<double> in(w, h, 1, 2);
     for (double& v : in) v = value(rng);
-    CImg<double> apart, over(in);
-    GaussFun(in, apart, sigma);
-    GaussFun(over, over, sigma);
-    ASSERT_TRUE(apart.is_sameXYZC(over));
-    EXPECT_EQ(0, std::memcmp(apart.data(), over.data(), apart.size() * sizeof(double)))
-        << w << " x " << h << ", sigma " << sigma;
+    in(w / 2, h / 2, 0, 1) = std::nan("");
+    for (const auto& [name, op] : ops) {
+      CImg<double> apart, over(in);
+      op(in, apart);
+      op(over, over);
+      ASSERT_TRUE(apart.is_sameXYZC(over));
+      EXPECT_EQ(0, std::memcmp(apart.data(), over.data(), apart.size() * sizeof(double)))
+          << name << ", " << w << " x " << h;
+    }
   }
 }
 

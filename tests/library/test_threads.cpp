@@ -128,6 +128,7 @@ TEST(Threads, ResultsBitIdenticalToOneThread) {
        }},
       {"LargestNeighbour", &grey, one(LargestIntensityNeighbourFun)},
       {"SmallestNeighbour", &grey, one(SmallestIntensityNeighbourFun)},
+      {"LargestNeighbour in place", &grey, one([](auto& i, auto& o) { o = i, LargestIntensityNeighbourFun(o, o); })},
       {"DilationCross", &grey, one([](auto& i, auto& o) { DilationFun(i, o, 4); })},
       {"ErosionCross", &grey, one([](auto& i, auto& o) { ErosionFun(i, o, 4); })},
       {"DilationNxNFlat", &grey, one([&](auto& i, auto& o) { DilationNxNFun(i, o, square7); })},
