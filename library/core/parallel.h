@@ -35,6 +35,14 @@ inline int parallel_threads(size_t n, size_t work) {
 #endif
 }
 
+// Start of part k when [0, n) is cut into `parts` contiguous parts whose
+// sizes differ by at most one (the first n % parts one larger); part `parts`
+// starts at n. The split of parallel_ranges, for callers that prepare
+// per-part data before the parts run.
+inline size_t part_start(size_t n, size_t parts, size_t k) {
+  return n / parts * k + (k < n % parts ? k : n % parts);
+}
+
 // Calls f(begin, end) on disjoint ranges that together cover [0, n), one
 // range per thread (the whole range when the loop is not split); `work` is
 // the loop's total cost in sample operations. f must treat items
@@ -55,8 +63,7 @@ void parallel_ranges(size_t n, size_t work, F f) {
 #pragma omp parallel num_threads(threads)
   {
     const size_t t = static_cast<size_t>(omp_get_thread_num()), nt = static_cast<size_t>(omp_get_num_threads());
-    const size_t begin = n / nt * t + (t < n % nt ? t : n % nt);
-    const size_t end = begin + n / nt + (t < n % nt ? 1 : 0);
+    const size_t begin = part_start(n, nt, t), end = part_start(n, nt, t + 1);
     try {
       if (begin < end) f(begin, end);
     } catch (...) {

@@ -87,12 +87,17 @@ bool gaussian_in_place(double* img, size_t w, size_t h, const std::vector<double
                        const std::vector<double>& kh, Border border) {
   const size_t rv = kv.size() - 1, rh = kh.size() - 1, n = w * h;
   const size_t bands = static_cast<size_t>(parallel_threads(h, n * (rv + rh + 1)));
-  const auto band_start = [&](size_t b) { return h / bands * b + std::min(b, h % bands); };
-  // Per band: rows [y0 - rv, y0) then [y1, y1 + rv), clipped to the plane.
-  std::vector<size_t> halo_at(bands + 1, 0);
+  // Band b holds rows [y0, y1) and reads rv rows beyond either end,
+  // clipped to the plane: [above, y0) and [y1, below).
+  struct Band {
+    size_t y0, y1, above, below;
+  };
+  std::vector<Band> band(bands);
+  std::vector<size_t> halo_at(bands + 1, 0);  // where each band's rows aside start
   for (size_t b = 0; b < bands; ++b) {
-    const size_t y0 = band_start(b), y1 = band_start(b + 1);
-    halo_at[b + 1] = halo_at[b] + (y0 - (y0 > rv ? y0 - rv : 0)) + (std::min(h, y1 + rv) - y1);
+    const size_t y0 = part_start(h, bands, b), y1 = part_start(h, bands, b + 1);
+    band[b] = {y0, y1, y0 > rv ? y0 - rv : 0, std::min(h, y1 + rv)};
+    halo_at[b + 1] = halo_at[b] + (y0 - band[b].above) + (band[b].below - y1);
   }
   if (halo_at[bands] + std::max<size_t>(rv, 1) * bands > h / 4) return false;
   std::vector<double> halo(halo_at[bands] * w);
@@ -100,16 +105,16 @@ bool gaussian_in_place(double* img, size_t w, size_t h, const std::vector<double
     if (rows > 0) std::memcpy(to, from, rows * w * sizeof(double));
   };
   for (size_t b = 0; b < bands; ++b) {
-    const size_t y0 = band_start(b), y1 = band_start(b + 1), above = y0 > rv ? y0 - rv : 0;
-    const size_t at = halo_at[b] * w;
-    copy_rows(halo.data() + at, img + above * w, y0 - above);
-    copy_rows(halo.data() + at + (y0 - above) * w, img + y1 * w, std::min(h, y1 + rv) - y1);
+    const Band& d = band[b];
+    double* to = halo.data() + halo_at[b] * w;
+    copy_rows(to, img + d.above * w, d.y0 - d.above);
+    copy_rows(to + (d.y0 - d.above) * w, img + d.y1 * w, d.below - d.y1);
   }
   parallel_ranges(bands, n * (rv + rh + 1), [&](size_t b0, size_t b1) {
     std::vector<double> pad(w + 2 * rh), line(w), ring(std::max<size_t>(rv, 1) * w);
     double* acc = pad.data() + rh;
     for (size_t b = b0; b < b1; ++b) {
-      const size_t y0 = band_start(b), y1 = band_start(b + 1), above = y0 > rv ? y0 - rv : 0;
+      const size_t y0 = band[b].y0, y1 = band[b].y1, above = band[b].above;
       const double* before = halo.data() + halo_at[b] * w;  // empty halo: never read
       const double* after = before + (y0 - above) * w;
       for (size_t y = y0; y < y1; ++y) {

@@ -47,7 +47,7 @@ void extreme3x3(const CImg<double>& in, CImg<double>& out, zel::Border border, P
     e[0] = padded ? pick(pick(r[0], r[1]), 0.0) : 0.0;
     e[w - 1] = padded ? pick(pick(r[w - 2], r[w - 1]), 0.0) : 0.0;
   };
-  std::vector<double> top(w), below(w), edges;
+  std::vector<double> top(w), below(w), first(w), last(w), edges;
   zel::for_each_plane(in, [&](const double* src, int z, int c) {
     double* dst = zel::plane_at(out, z, c);
     row_extremes(src, top.data());
@@ -57,7 +57,8 @@ void extreme3x3(const CImg<double>& in, CImg<double>& out, zel::Border border, P
     }
     // The first and last rows, from the rows at either end.
     row_extremes(src + w, below.data());
-    std::vector<double> first(w, 0.0), last(w, 0.0);
+    std::fill(first.begin(), first.end(), 0.0);
+    std::fill(last.begin(), last.end(), 0.0);
     if (padded) {
       for (size_t x = 0; x < w; ++x) first[x] = pick(pick(top[x], below[x]), 0.0);
       row_extremes(src + (h - 2) * w, top.data());
@@ -70,7 +71,7 @@ void extreme3x3(const CImg<double>& in, CImg<double>& out, zel::Border border, P
     // before any band starts. Within a band, row y is overwritten only after
     // the extremes of rows y - 1, y and y + 1 are in the ring.
     const size_t n = h - 2, bands = static_cast<size_t>(zel::parallel_threads(n, 4 * w * h));
-    const auto band_start = [&](size_t b) { return n / bands * b + std::min(b, n % bands); };
+    const auto band_start = [&](size_t b) { return zel::part_start(n, bands, b); };
     edges.assign(2 * bands * w, 0.0);
     for (size_t b = 0; b < bands; ++b) {
       row_extremes(src + band_start(b) * w, edges.data() + 2 * b * w);
